@@ -86,7 +86,8 @@ void SetCurrentThreadPriority(ThreadPriority priority) {
   const int nice = NiceForThreadPriority(priority, processNice.load(std::memory_order_relaxed));
   // On Linux a PRIO_PROCESS call with a thread id changes that thread alone. Refusal to raise
   // (no CAP_SYS_NICE) leaves the old value, which is what callers expect.
-  ::setpriority(PRIO_PROCESS, static_cast<id_t>(CurrentThreadId()), nice < -20 ? -20 : (nice > 19 ? 19 : nice));
+  ::setpriority(PRIO_PROCESS, static_cast<id_t>(CurrentThreadId()),
+                nice < -20 ? -20 : (nice > 19 ? 19 : nice));
 }
 
 int NiceForPriorityClass(int32_t priorityClass) {
@@ -130,6 +131,8 @@ bool SetProcessPriorityClass(int32_t priorityClass) {
   return ok;
 }
 
-int32_t GetProcessPriorityClass() { return PriorityClassForNice(processNice.load(std::memory_order_relaxed)); }
+int32_t GetProcessPriorityClass() {
+  return PriorityClassForNice(processNice.load(std::memory_order_relaxed));
+}
 
 }  // namespace platform::system

@@ -1,0 +1,57 @@
+#include "color/picture_model.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace color {
+
+double LinearLumaDistribution(int y) {
+  if (y <= 16) {
+    return 0.0;
+  }
+  if (y >= 235) {
+    return 1.0;
+  }
+  return (y - 16) / 219.0;
+}
+
+double LinearChromaDistribution(int magnitude) { return magnitude / 112.0; }
+
+std::array<double, 3> MatrixRgb(const PictureParams& p, int y, int cb, int cr) {
+  const double luma = std::pow(LinearLumaDistribution(y), p.yGamma) * p.contrast + (p.brightness - 1);
+  auto chroma = [&p](int c) {
+    const int m = std::abs(c - 128);
+    const double a = std::pow(LinearChromaDistribution(m), p.cGamma) / 2;
+    return c < 128 ? -a : a;
+  };
+  const double aCb = chroma(cb);
+  const double aCr = chroma(cr);
+  const ChromaCoefficients k = GetChromaCoefficients(p.matrix);
+  return {luma + p.saturation * k.crR * aCr, luma + p.saturation * (k.cbG * aCb + k.crG * aCr),
+          luma + p.saturation * k.cbB * aCb};
+}
+
+uint8_t RoundToByte(double o) {
+  if (std::isnan(o) || o < 0) {
+    return 0;
+  }
+  if (o > 255) {
+    return 255;
+  }
+  return static_cast<uint8_t>(std::floor(o + 0.5));
+}
+
+uint8_t OutputByte(const PictureParams& p, int channel, double v) {
+  const double l = FromLinear(p.output, ToLinear(p.source, v) * p.monitorBrightness);
+  const double exponent = p.displayGamma[channel] / 2.2 * p.monitorGamma[channel];
+  // A negative l with a fractional exponent has no real power: pow gives NaN, which rounds to 0.
+  const double o = (std::pow(l, exponent) * p.monitorContrast[channel] + p.monitorLevel[channel] - 1) * 255;
+  return RoundToByte(o);
+}
+
+Rgb8 EvaluatePictureModel(const PictureParams& p, int y, int cb, int cr) {
+  const std::array<double, 3> v = MatrixRgb(p, y, cb, cr);
+  return {OutputByte(p, 0, v[0]), OutputByte(p, 1, v[1]), OutputByte(p, 2, v[2])};
+}
+
+}  // namespace color

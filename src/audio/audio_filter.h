@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+
+#include "avi/wave_format.h"
+
+namespace avi {
+class AudioStream;
+}
+
+namespace audio {
+
+// What a stage asks of the chain below it through the chain callback.
+enum ChainRequest : int {
+  // first = source position, third = byte count, fourth = destination (uint8_t*);
+  // result = bytes read, raw from the packets for stage 0, else from the stage before.
+  kChainRead = 1,
+  // first = uint64_t* receiving the stream's total length in output bytes, scaled by every
+  // stage before the asking one (output over input byte rate); result 1.
+  kChainTotalLength = 3,
+  // first = uint32_t* receiving the packet count (stage 0) or 1; result 0.
+  kChainPacketCount = 4,
+  // second = uint32_t* receiving the low 32 bits of the total length (stage 0) or 0; result 0.
+  kChainTotalLengthShort = 5,
+  // first = const uint64_t* output position, copied to the uint64_t* in second;
+  // result = the source byte position for it.
+  kChainSourcePosition = 6,
+};
+
+// How a stage reaches its input: stages hold no pointers to each other; the stream passes this
+// function down with every read.
+using ChainCallback = int64_t (*)(int stage, int kind, avi::AudioStream* stream, intptr_t first,
+                                  intptr_t second, intptr_t third, intptr_t fourth);
+
+// One stage of an audio stream's filter chain, owned and deleted by the stream.
+class IAudioFilter {
+ public:
+  virtual ~IAudioFilter() = default;
+
+  virtual int Kind() const = 0;
+  // True when construction failed; the stream then refuses the stage.
+  virtual bool Failed() const = 0;
+  virtual const avi::WaveFormat* InputFormat() const = 0;
+  virtual const avi::WaveFormat* OutputFormat() const = 0;
+  // Writes up to count output bytes starting at output position `position`; returns the bytes
+  // written. `stage` is this stage's index, passed back to the callback for its input.
+  virtual uint32_t Read(int stage, ChainCallback callback, avi::AudioStream* stream, int64_t position,
+                        uint32_t count, uint8_t* destination) = 0;
+  // The current output position: where the next sequential read is expected.
+  virtual int64_t Position() const = 0;
+};
+
+}  // namespace audio

@@ -1,0 +1,189 @@
+#include "avi/audio_stream.h"
+
+#include <cstring>
+
+namespace avi {
+
+namespace {
+
+constexpr uint32_t kMp3SamplesPerFrame = 1152;
+
+// value × mul / div without a 64-bit overflow of the product; 0 when div is 0.
+uint64_t Scale(uint64_t value, uint64_t mul, uint64_t div) {
+  if (div == 0) return 0;
+  return value / div * mul + value % div * mul / div;
+}
+
+std::vector<uint8_t> NormalisedFormat(std::vector<uint8_t> format) {
+  if (format.size() < sizeof(WaveFormat)) format.resize(sizeof(WaveFormat), 0);
+  WaveFormat head;
+  std::memcpy(&head, format.data(), sizeof head);
+  size_t extra = format.size() - sizeof(WaveFormat);
+  if (head.formatTag == kWaveFormatPcm) {
+    head.cbSize = 0;
+  } else if (head.cbSize > extra) {
+    head.cbSize = static_cast<uint16_t>(extra);
+  }
+  format.resize(sizeof(WaveFormat) + head.cbSize);
+  std::memcpy(format.data(), &head, sizeof head);
+  return format;
+}
+
+}  // namespace
+
+AudioStream::AudioStream(std::vector<uint8_t> format, std::unique_ptr<PacketTable> table, StreamName name,
+                         int32_t delay)
+    : format_(NormalisedFormat(std::move(format))), name_(std::move(name)), delay_(delay) {
+  tables_.Append(std::move(table));
+}
+
+AudioStream::~AudioStream() {
+  // Stages may still look at the packets while they go, so they go first, the last one first.
+  chain_.Clear();
+  tables_.Clear();
+}
+
+const WaveFormat* AudioStream::OutputFormat() const {
+  size_t count = chain_.Count();
+  return count ? chain_.Get(count - 1)->OutputFormat() : SourceFormat();
+}
+
+uint64_t AudioStream::PacketBytes() const {
+  uint64_t total = 0;
+  for (size_t t = 0; t < tables_.Count(); ++t) {
+    const PacketTable& table = *tables_.Get(t);
+    for (size_t j = 0; j < table.Count(); ++j) total += table.Size(j);
+  }
+  return total;
+}
+
+uint64_t AudioStream::TotalLength() const {
+  uint64_t total = PacketBytes();
+  size_t count = chain_.Count();
+  if (count == 0) return total;
+  return Scale(total, chain_.Get(count - 1)->OutputFormat()->avgBytesPerSec, SourceFormat()->avgBytesPerSec);
+}
+
+uint64_t AudioStream::TotalLengthBefore(size_t stage) const {
+  uint64_t total = TotalLength();
+  for (size_t j = 0; j < stage && j < chain_.Count(); ++j) {
+    const audio::IAudioFilter& filter = *chain_.Get(j);
+    total = Scale(total, filter.OutputFormat()->avgBytesPerSec, filter.InputFormat()->avgBytesPerSec);
+  }
+  return total;
+}
+
+uint32_t AudioStream::ReadRaw(uint64_t position, uint32_t count, uint8_t* destination) const {
+  uint32_t delivered = 0;
+  for (size_t t = 0; t < tables_.Count() && count > 0; ++t) {
+    const PacketTable& table = *tables_.Get(t);
+    for (size_t j = 0; j < table.Count() && count > 0; ++j) {
+      const PacketEntry& packet = table[j];
+      if (packet.size <= position) {
+        position -= packet.size;
+        continue;
+      }
+      uint64_t available = packet.size - position;
+      uint32_t want = available < count ? static_cast<uint32_t>(available) : count;
+      uint32_t got = table.View().Read(packet.offset + position, want, destination + delivered);
+      delivered += got;
+      count -= got;
+      position = 0;
+    }
+  }
+  return delivered;
+}
+
+uint32_t AudioStream::Read(uint64_t position, uint32_t count, void* destination) {
+  auto* out = static_cast<uint8_t*>(destination);
+  size_t stages = chain_.Count();
+  if (stages == 0) return ReadRaw(position, count, out);
+  if (position > static_cast<uint64_t>(INT64_MAX)) return 0;
+  return chain_.Get(stages - 1)
+      ->Read(static_cast<int>(stages - 1), &AudioStream::ChainCallback, this, static_cast<int64_t>(position),
+             count, out);
+}
+
+int64_t AudioStream::DecodedPosition() const {
+  size_t count = chain_.Count();
+  return count ? chain_.Get(count - 1)->Position() : 0;
+}
+
+int AudioStream::AddStage(std::unique_ptr<audio::IAudioFilter> stage) {
+  if (!stage || stage->Failed()) return 1;
+  chain_.Append(std::move(stage));
+  return 0;
+}
+
+int AudioStream::RemoveLastStage() {
+  size_t count = chain_.Count();
+  if (count == 0) return 1;
+  chain_.Remove(count - 1);
+  return 0;
+}
+
+uint64_t AudioStream::SourcePosition(uint64_t position) const {
+  const WaveFormat& source = *SourceFormat();
+  if (source.formatTag == kWaveFormatMpegLayer3) {
+    // The decoded output is 16-bit samples, 1152 a frame and channel.
+    if (source.channels == 0) return 0;
+    uint64_t frames = position / kMp3SamplesPerFrame / source.channels / 2;
+    if (source.avgBytesPerSec != 0 && source.avgBytesPerSec % 2000 == 0) {
+      // Constant bit rate: every frame has the same size.
+      if (source.samplesPerSec == 0) return 0;
+      uint32_t frameBytes = source.avgBytesPerSec * kMp3SamplesPerFrame / source.samplesPerSec;
+      return frames * frameBytes;
+    }
+    uint64_t bytes = 0;
+    for (size_t t = 0; t < tables_.Count() && frames > 0; ++t) {
+      const PacketTable& table = *tables_.Get(t);
+      for (size_t j = 0; j < table.Count() && frames > 0; ++j, --frames) bytes += table.Size(j);
+    }
+    return bytes;
+  }
+  // Output bytes back to source bytes by the two byte rates, then down to a whole block.
+  uint64_t bytes = Scale(position, source.avgBytesPerSec, OutputFormat()->avgBytesPerSec);
+  return source.blockAlign > 1 ? bytes - bytes % source.blockAlign : bytes;
+}
+
+int64_t AudioStream::ChainCallback(int stage, int kind, AudioStream* stream, intptr_t first, intptr_t second,
+                                   intptr_t third, intptr_t fourth) {
+  if (!stream || stage < 0) return 0;
+  switch (kind) {
+    case audio::kChainRead: {
+      if (first < 0 || third <= 0 || !fourth) return 0;
+      uint32_t count = third > INT32_MAX ? static_cast<uint32_t>(INT32_MAX) : static_cast<uint32_t>(third);
+      auto* destination = reinterpret_cast<uint8_t*>(fourth);
+      if (stage == 0) return stream->ReadRaw(static_cast<uint64_t>(first), count, destination);
+      audio::IAudioFilter* below = stream->chain_.Get(static_cast<size_t>(stage - 1));
+      if (!below) return 0;
+      return below->Read(stage - 1, &AudioStream::ChainCallback, stream, first, count, destination);
+    }
+    case audio::kChainTotalLength:
+      if (first) *reinterpret_cast<uint64_t*>(first) = stream->TotalLengthBefore(static_cast<size_t>(stage));
+      return 1;
+    case audio::kChainPacketCount:
+      if (first) {
+        const PacketTable* table = stream->tables_.Get(0);
+        *reinterpret_cast<uint32_t*>(first) =
+            stage == 0 ? (table ? static_cast<uint32_t>(table->Count()) : 0) : 1;
+      }
+      return 0;
+    case audio::kChainTotalLengthShort:
+      if (second) {
+        *reinterpret_cast<uint32_t*>(second) = stage == 0 ? static_cast<uint32_t>(stream->TotalLength()) : 0;
+      }
+      return 0;
+    case audio::kChainSourcePosition: {
+      if (!first) return 0;
+      uint64_t position = *reinterpret_cast<const uint64_t*>(first);
+      if (second) *reinterpret_cast<uint64_t*>(second) = position;
+      uint64_t source = stream->SourcePosition(position);
+      return source > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(source);
+    }
+    default:
+      return 0;
+  }
+}
+
+}  // namespace avi

@@ -1,0 +1,109 @@
+#include "avi/shared_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+
+namespace avi {
+
+namespace {
+
+// UTF-16 to the UTF-8 that the file system takes; unpaired surrogates become U+FFFD.
+std::string ToUtf8(const std::u16string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | c >> 18);
+      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+template <typename String>
+String BaseNameOf(const String& path) {
+  size_t slash = path.find_last_of(static_cast<typename String::value_type>('/'));
+  return slash == String::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::shared_ptr<SharedFile> SharedFile::OpenNative(const std::string& nativePath) {
+  int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  off_t end = ::lseek(fd, 0, SEEK_END);
+  if (end < 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  // The handle now stands at the end; the first read seeks back.
+  std::shared_ptr<SharedFile> file(new SharedFile(fd, static_cast<uint64_t>(end)));
+  file->position_ = static_cast<uint64_t>(end);
+  return file;
+}
+
+std::shared_ptr<SharedFile> SharedFile::Open(const std::string& path) {
+  auto file = OpenNative(path);
+  if (!file) return nullptr;
+  file->baseName8_ = BaseNameOf(path);
+  return file;
+}
+
+std::shared_ptr<SharedFile> SharedFile::Open(const std::u16string& path) {
+  auto file = OpenNative(ToUtf8(path));
+  if (!file) return nullptr;
+  file->wide_ = true;
+  file->baseName16_ = BaseNameOf(path);
+  return file;
+}
+
+SharedFile::~SharedFile() { ::close(fd_); }
+
+uint32_t SharedFile::ReadAt(uint64_t position, uint32_t count, void* destination) {
+  if (position > static_cast<uint64_t>(INT64_MAX)) return 0;
+  std::lock_guard<common::Lock> hold(lock_);
+  if (position_ != position) {
+    off_t landed = ::lseek(fd_, static_cast<off_t>(position), SEEK_SET);
+    if (landed < 0) return 0;
+    position_ = static_cast<uint64_t>(landed);
+    if (position_ != position) return 0;
+  }
+  auto* out = static_cast<uint8_t*>(destination);
+  uint32_t done = 0;
+  while (done < count) {
+    ssize_t got = ::read(fd_, out + done, count - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      // Where the handle stands after a failed read is unknown: force the next read to seek.
+      position_ = UINT64_MAX;
+      return 0;
+    }
+    if (got == 0) break;
+    done += static_cast<uint32_t>(got);
+  }
+  position_ += done;
+  return done;
+}
+
+}  // namespace avi

@@ -1,0 +1,321 @@
+#include "avi/avi_file.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "avi/fourcc.h"
+#include "avi/legacy_index.h"
+#include "avi/odml_index.h"
+
+namespace avi {
+
+namespace {
+
+constexpr uint32_t kRiff = MakeFourcc("RIFF");
+constexpr uint32_t kAvi = MakeFourcc("AVI ");
+constexpr uint32_t kList = MakeFourcc("LIST");
+constexpr uint32_t kHdrl = MakeFourcc("hdrl");
+constexpr uint32_t kAvih = MakeFourcc("avih");
+constexpr uint32_t kStrl = MakeFourcc("strl");
+constexpr uint32_t kStrh = MakeFourcc("strh");
+constexpr uint32_t kStrf = MakeFourcc("strf");
+constexpr uint32_t kJunk = MakeFourcc("JUNK");
+constexpr uint32_t kIdx1 = MakeFourcc("idx1");
+constexpr uint32_t kMovi = MakeFourcc("movi");
+constexpr uint32_t kSmch = MakeFourcc("SMCH");
+constexpr uint32_t kVids = MakeFourcc("vids");
+constexpr uint32_t kAuds = MakeFourcc("auds");
+constexpr uint32_t kStrn = MakeFourcc("strn");
+constexpr uint32_t kIndx = MakeFourcc("indx");
+constexpr uint32_t kStrc = MakeFourcc("strc");
+constexpr uint32_t kVpar = MakeFourcc("vpar");
+constexpr uint32_t kStrd = MakeFourcc("strd");
+
+constexpr size_t kStreamsOffset = 24;  // dwStreams in the avih body
+
+// One `strl` list as found: a stream that no well-formed `strl` filled keeps no type.
+struct StreamEntry {
+  StreamHeader header{};
+  std::vector<uint8_t> format;
+  std::vector<uint8_t> extra;
+};
+
+// A FOURCC, a size and the four bytes after them.
+struct Header {
+  uint32_t fourcc = 0;
+  uint32_t size = 0;
+  uint32_t type = 0;
+};
+
+// A sub-chunk of a stream's extra area, its body cut to the area.
+struct SubChunk {
+  uint32_t fourcc;
+  uint32_t size;
+  const uint8_t* body;
+  size_t available;
+};
+
+class Parser {
+ public:
+  explicit Parser(FileView& view) : view_(view), length_(view.Length()), indexBudget_(view.Length()) {}
+
+  std::unique_ptr<Movie> Run();
+
+ private:
+  bool ReadExact(uint64_t position, uint32_t count, void* destination) const {
+    return view_.Read(position, count, destination) == count;
+  }
+  // Reads a 12-byte header; false when fewer than 8 bytes arrive.
+  bool ReadHeader(uint64_t position, Header& header) const;
+  // Reads up to `size` bytes at position, as many as the file holds.
+  std::vector<uint8_t> ReadBody(uint64_t position, uint64_t size) const;
+  void ReadStreamList(uint64_t position, uint32_t listSize);
+  void Walk(uint64_t position, Header header);
+  bool TakeVideo(const StreamEntry& entry);
+  bool TakeAudio(const StreamEntry& entry, uint32_t number);
+  template <typename Visit>
+  static void ForEachSubChunk(const std::vector<uint8_t>& area, bool evenSteps, Visit visit);
+
+  FileView& view_;
+  uint64_t length_;
+  uint64_t riffSize_ = 0;
+  uint32_t streamCount_ = 0;
+  std::vector<StreamEntry> streams_;
+  uint64_t moviBase_ = 0;
+  std::vector<uint8_t> index_;
+  bool indexReleased_ = false;
+  std::vector<uint8_t> chapterData_;
+  bool hasChapters_ = false;
+  uint64_t indexBudget_;
+  std::unique_ptr<Movie> movie_ = std::make_unique<Movie>();
+  bool hasVideo_ = false;
+};
+
+bool Parser::ReadHeader(uint64_t position, Header& header) const {
+  uint8_t bytes[12] = {};
+  if (view_.Read(position, sizeof bytes, bytes) < 8) return false;
+  header = Header{LoadU32(bytes), LoadU32(bytes + 4), LoadU32(bytes + 8)};
+  return true;
+}
+
+std::vector<uint8_t> Parser::ReadBody(uint64_t position, uint64_t size) const {
+  if (position >= length_) return {};
+  uint64_t available = length_ - position;
+  // Nothing is allocated beyond what the file can deliver.
+  if (size > available) size = available;
+  std::vector<uint8_t> body(static_cast<size_t>(size));
+  uint32_t got = size ? view_.Read(position, static_cast<uint32_t>(size), body.data()) : 0;
+  body.resize(got);
+  return body;
+}
+
+void Parser::ReadStreamList(uint64_t position, uint32_t listSize) {
+  std::vector<uint8_t> body = ReadBody(position, listSize >= 4 ? listSize - 4 : 0);
+  size_t number = streams_.size();
+  // Lists beyond the stream count are walked over but not kept.
+  if (number >= streamCount_) return;
+  StreamEntry& entry = streams_.emplace_back();
+  uint64_t size = body.size();
+  if (size < 8 || LoadU32(body.data()) != kStrh) return;
+  uint64_t strhSize = LoadU32(body.data() + 4);
+  uint64_t strfAt = 8 + strhSize;
+  if (strfAt + 8 > size || LoadU32(body.data() + strfAt) != kStrf) return;
+  // The header record keeps its first 56 bytes; a shorter one reads as zeros behind.
+  std::memcpy(&entry.header, body.data() + 8,
+              strhSize < sizeof(StreamHeader) ? strhSize : sizeof(StreamHeader));
+  uint64_t strfSize = LoadU32(body.data() + strfAt + 4);
+  uint64_t formatAt = strfAt + 8;
+  uint64_t formatEnd = formatAt + strfSize < size ? formatAt + strfSize : size;
+  entry.format.assign(body.begin() + static_cast<std::ptrdiff_t>(formatAt),
+                      body.begin() + static_cast<std::ptrdiff_t>(formatEnd));
+  uint64_t extraAt = formatAt + strfSize;
+  if (extraAt + 8 <= size && LoadU32(body.data() + extraAt) == kJunk) {
+    extraAt += 8 + uint64_t{LoadU32(body.data() + extraAt + 4)};
+  }
+  if (extraAt < size) {
+    entry.extra.assign(body.begin() + static_cast<std::ptrdiff_t>(extraAt), body.end());
+  }
+}
+
+void Parser::Walk(uint64_t position, Header header) {
+  // Every step moves on by at least the 8 bytes of a chunk header, so the walk ends.
+  const uint64_t limit = riffSize_ + 4;
+  bool read = true;
+  while (read && position + 12 <= limit) {
+    uint64_t body = position + 8;
+    uint64_t next = body + header.size;
+    switch (header.fourcc) {
+      case kIdx1:
+        // The size field stays in front of the entries, as the index walkers expect.
+        index_ = ReadBody(position + 4, uint64_t{header.size} + 4);
+        break;
+      case kList:
+        // The movi body is not read here: packets are reached through the indexes. INFO and
+        // odml lists carry nothing that the player uses.
+        if (header.type == kMovi) moviBase_ = position + 12;
+        break;
+      case kSmch:
+        chapterData_ = ReadBody(body, header.size);
+        hasChapters_ = true;
+        next += next & 1;
+        break;
+      default:
+        break;
+    }
+    position = next;
+    read = ReadHeader(position, header);
+  }
+}
+
+template <typename Visit>
+void Parser::ForEachSubChunk(const std::vector<uint8_t>& area, bool evenSteps, Visit visit) {
+  uint64_t offset = 0;
+  while (offset + 8 <= area.size()) {
+    uint32_t fourcc = LoadU32(area.data() + offset);
+    uint32_t size = LoadU32(area.data() + offset + 4);
+    uint64_t available = area.size() - (offset + 8);
+    if (available > size) available = size;
+    if (!visit(SubChunk{fourcc, size, area.data() + offset + 8, static_cast<size_t>(available)})) return;
+    offset += uint64_t{size} + 8;
+    if (evenSteps) offset += offset & 1;
+  }
+}
+
+bool Parser::TakeVideo(const StreamEntry& entry) {
+  auto table = std::make_unique<PacketTable>(view_);
+  std::optional<std::string> name;
+  std::array<uint8_t, 4> colour{};
+  std::array<int32_t, 6> params{0, 0, 0, 0, 1, 1};
+  bool accepted = true;
+  ForEachSubChunk(entry.extra, true, [&](const SubChunk& chunk) {
+    switch (chunk.fourcc) {
+      case kStrn: {
+        const char* text = reinterpret_cast<const char*>(chunk.body);
+        name = std::string(text, strnlen(text, chunk.available));
+        break;
+      }
+      case kIndx:
+        indexReleased_ = true;
+        index_.clear();
+        accepted = ReadSuperIndex(view_, chunk.body, chunk.available, true, *table, indexBudget_);
+        break;
+      case kStrc:
+        colour = {};
+        for (size_t i = 0; i < 4 && i < chunk.available; ++i) colour[i] = chunk.body[i];
+        break;
+      case kVpar:
+        for (size_t i = 0; i < 6 && 2 * i + 2 <= chunk.available; ++i) {
+          params[i] = static_cast<int16_t>(LoadU16(chunk.body + 2 * i));
+        }
+        break;
+      default:
+        break;
+    }
+    return accepted;
+  });
+  if (!accepted) return false;
+  if (!indexReleased_ && index_.size() > 4) TakeLegacyVideo(index_, moviBase_, *table);
+
+  // A later video stream replaces an earlier one, so only one video table is ever held.
+  Movie& movie = *movie_;
+  movie.name = std::move(name);
+  movie.format = entry.format;
+  if (movie.format.size() < sizeof(BitmapInfoHeader)) movie.format.resize(sizeof(BitmapInfoHeader), 0);
+  movie.streamHeader = entry.header;
+  movie.packetTables.Clear();
+  movie.packetTables.Append(std::move(table));
+  movie.colourInfo = colour;
+  movie.videoParams = params;
+  hasVideo_ = true;
+  return true;
+}
+
+bool Parser::TakeAudio(const StreamEntry& entry, uint32_t number) {
+  auto table = std::make_unique<PacketTable>(view_);
+  std::optional<std::string> name;
+  int32_t delay = 0;
+  bool accepted = true;
+  ForEachSubChunk(entry.extra, false, [&](const SubChunk& chunk) {
+    switch (chunk.fourcc) {
+      case kStrn: {
+        const char* text = reinterpret_cast<const char*>(chunk.body);
+        name = std::string(text, strnlen(text, chunk.available));
+        break;
+      }
+      case kIndx:
+        indexReleased_ = true;
+        index_.clear();
+        accepted = ReadSuperIndex(view_, chunk.body, chunk.available, false, *table, indexBudget_);
+        break;
+      case kStrd:
+        if (chunk.available >= 4) delay = static_cast<int32_t>(LoadU32(chunk.body));
+        break;
+      default:
+        break;
+    }
+    return accepted;
+  });
+  if (!accepted) return false;
+  if (!indexReleased_ && index_.size() > 4) TakeLegacyAudio(index_, moviBase_, number, *table);
+
+  StreamName streamName;
+  if (name) {
+    streamName = std::move(*name);
+  } else if (const std::u16string* wide = view_.BaseName16()) {
+    streamName = *wide;
+  } else if (const std::string* narrow = view_.BaseName8()) {
+    streamName = *narrow;
+  }
+  movie_->audioStreams.Append(
+      std::make_shared<AudioStream>(entry.format, std::move(table), std::move(streamName), delay));
+  return true;
+}
+
+std::unique_ptr<Movie> Parser::Run() {
+  Header file;
+  if (!ReadHeader(0, file) || file.fourcc != kRiff || file.type != kAvi) return nullptr;
+  riffSize_ = file.size;
+  Header list;
+  if (!ReadHeader(12, list) || list.fourcc != kList || list.type != kHdrl) return nullptr;
+  uint8_t avih[8];
+  if (!ReadExact(24, sizeof avih, avih) || LoadU32(avih) != kAvih) return nullptr;
+  uint32_t avihSize = LoadU32(avih + 4);
+  uint8_t streams[4];
+  if (avihSize < kStreamsOffset + 4 || !ReadExact(32 + kStreamsOffset, 4, streams)) return nullptr;
+  streamCount_ = LoadU32(streams);
+
+  // The stream table grows with the lists really found, never to a count the file cannot hold.
+  uint64_t position = 32 + uint64_t{avihSize};
+  Header header;
+  bool read = ReadHeader(position, header);
+  while (read && header.fourcc == kList && header.type == kStrl) {
+    ReadStreamList(position + 12, header.size);
+    position += 8 + uint64_t{header.size};
+    read = ReadHeader(position, header);
+  }
+  if (read) Walk(position, header);
+
+  for (uint32_t i = 0; i < streams_.size(); ++i) {
+    const StreamEntry& entry = streams_[i];
+    bool accepted = true;
+    if (entry.header.fccType == kVids) accepted = TakeVideo(entry);
+    if (entry.header.fccType == kAuds) accepted = TakeAudio(entry, i);
+    if (!accepted) return nullptr;
+  }
+  if (!hasVideo_) return nullptr;
+  if (hasChapters_) movie_->chapters = ChapterTable::FromChunk(chapterData_.data(), chapterData_.size());
+  return std::move(movie_);
+}
+
+}  // namespace
+
+int AVIFile::Probe(FileView& view) {
+  uint8_t bytes[12];
+  if (view.Read(0, sizeof bytes, bytes) != sizeof bytes) return 0;
+  return LoadU32(bytes) == kRiff && LoadU32(bytes + 8) == kAvi ? 2 : 0;
+}
+
+std::unique_ptr<Movie> AVIFile::Parse(FileView& view) { return Parser(view).Run(); }
+
+}  // namespace avi

@@ -1,0 +1,67 @@
+#include "avi/odml_index.h"
+
+#include <vector>
+
+#include "avi/fourcc.h"
+
+namespace avi {
+
+namespace {
+
+constexpr size_t kSuperHeaderSize = 24;
+constexpr size_t kSuperEntrySize = 16;
+constexpr size_t kStandardHeaderSize = 32;
+constexpr size_t kStandardEntrySize = 8;
+constexpr uint8_t kIndexOfIndexes = 0;
+
+}  // namespace
+
+bool ReadSuperIndex(const FileView& view, const uint8_t* body, size_t size, bool video, PacketTable& table,
+                    uint64_t& budget) {
+  if (size < kSuperHeaderSize) return false;
+  if (LoadU16(body) != 4 || body[3] != kIndexOfIndexes) return false;
+  uint64_t entries = LoadU32(body + 4);
+  // Entries the body does not hold are not there.
+  uint64_t present = (size - kSuperHeaderSize) / kSuperEntrySize;
+  if (entries > present) entries = present;
+
+  // One reservation for all chunks: their sizes bound the entries they can hold.
+  uint64_t expected = 0;
+  for (uint64_t e = 0; e < entries; ++e) {
+    uint32_t chunkSize = LoadU32(body + kSuperHeaderSize + e * kSuperEntrySize + 8);
+    if (chunkSize > kStandardHeaderSize) expected += (chunkSize - kStandardHeaderSize) / kStandardEntrySize;
+  }
+  uint64_t affordable = budget / kStandardEntrySize;
+  table.Reserve(static_cast<size_t>(expected < affordable ? expected : affordable));
+
+  std::vector<uint8_t> chunk;
+  for (uint64_t e = 0; e < entries; ++e) {
+    const uint8_t* entry = body + kSuperHeaderSize + e * kSuperEntrySize;
+    uint64_t offset = LoadU64(entry);
+    uint32_t chunkSize = LoadU32(entry + 8);
+    // A chunk that is not all inside the file, or beyond what the file can hold in indexes,
+    // cannot be read whole.
+    if (offset >= view.Length() || chunkSize > view.Length() - offset || chunkSize > budget) return true;
+    chunk.resize(chunkSize);
+    if (view.Read(offset, chunkSize, chunk.data()) != chunkSize) return true;
+    budget -= chunkSize;
+    if (chunkSize < kStandardHeaderSize) return false;
+    const uint8_t* head = chunk.data();
+    uint32_t cb = LoadU32(head + 4);
+    if ((cb != chunkSize - 8 && cb != chunkSize) || head[10] != 0 || LoadU16(head + 8) != 2) return false;
+    uint64_t base = LoadU64(head + 20);
+    size_t count = (chunkSize - kStandardHeaderSize) / kStandardEntrySize;
+    for (size_t i = 0; i < count; ++i) {
+      const uint8_t* item = head + kStandardHeaderSize + i * kStandardEntrySize;
+      uint32_t packetOffset = LoadU32(item);
+      uint32_t packetSize = LoadU32(item + 4);
+      if (packetOffset == 0 && packetSize == 0) continue;
+      // An offset that wraps past 2^64 points nowhere in any file.
+      if (base > UINT64_MAX - packetOffset) continue;
+      table.Append(base + packetOffset, video ? packetSize : packetSize & ~kNotKeyFrame);
+    }
+  }
+  return true;
+}
+
+}  // namespace avi

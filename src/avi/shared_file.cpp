@@ -6,40 +6,11 @@
 #include <cerrno>
 #include <mutex>
 
+#include "common/text_encoding.h"
+
 namespace avi {
 
 namespace {
-
-// UTF-16 to the UTF-8 that the file system takes; unpaired surrogates become U+FFFD.
-std::string ToUtf8(const std::u16string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | c >> 18);
-      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 template <typename String>
 String BaseNameOf(const String& path) {
@@ -71,7 +42,7 @@ std::shared_ptr<SharedFile> SharedFile::Open(const std::string& path) {
 }
 
 std::shared_ptr<SharedFile> SharedFile::Open(const std::u16string& path) {
-  auto file = OpenNative(ToUtf8(path));
+  auto file = OpenNative(common::Utf16ToUtf8(path));
   if (!file) return nullptr;
   file->wide_ = true;
   file->baseName16_ = BaseNameOf(path);

@@ -38,15 +38,22 @@ uint8_t RoundToByte(double o) {
   if (o > 255) {
     return 255;
   }
-  return static_cast<uint8_t>(std::floor(o + 0.5));
+  return static_cast<uint8_t>(static_cast<int>(o) + (static_cast<int>(2 * o) & 1));
 }
 
-uint8_t OutputByte(const PictureParams& p, int channel, double v) {
-  const double l = FromLinear(p.output, ToLinear(p.source, v) * p.monitorBrightness);
+double OutputLight(const PictureParams& p, double v) {
+  return FromLinear(p.output, ToLinear(p.source, v) * p.monitorBrightness);
+}
+
+uint8_t ChannelByte(const PictureParams& p, int channel, double l) {
   const double exponent = p.displayGamma[channel] / 2.2 * p.monitorGamma[channel];
   // A negative l with a fractional exponent has no real power: pow gives NaN, which rounds to 0.
   const double o = (std::pow(l, exponent) * p.monitorContrast[channel] + p.monitorLevel[channel] - 1) * 255;
   return RoundToByte(o);
+}
+
+uint8_t OutputByte(const PictureParams& p, int channel, double v) {
+  return ChannelByte(p, channel, OutputLight(p, v));
 }
 
 Rgb8 EvaluatePictureModel(const PictureParams& p, int y, int cb, int cr) {

@@ -36,13 +36,21 @@ double LinearChromaDistribution(int magnitude);
 // The model's value before the output transfer for one channel: Y' plus the matrixed chroma.
 std::array<double, 3> MatrixRgb(const PictureParams& p, int y, int cb, int cr);
 
-// Steps 5.1 to 5.3 for channel `channel` (0 R, 1 G, 2 B) of a matrixed value v.
+// Step 5.1, shared by the three channels: the source transfer undone, the monitor brightness
+// applied in linear light, the output transfer applied.
+double OutputLight(const PictureParams& p, double v);
+
+// Steps 5.2 and 5.3 for channel `channel` (0 R, 1 G, 2 B) of the value l from OutputLight.
+uint8_t ChannelByte(const PictureParams& p, int channel, double l);
+
+// Steps 5.1 to 5.3 for channel `channel` of a matrixed value v.
 uint8_t OutputByte(const PictureParams& p, int channel, double v);
 
 // The whole model for one 8-bit Y'CbCr triple, DCC off.
 Rgb8 EvaluatePictureModel(const PictureParams& p, int y, int cb, int cr);
 
-// Output rounding: to nearest with halves up, clamped to 0 … 255; NaN gives 0.
+// Output rounding: to nearest with halves up (trunc(o) + (trunc(2o) & 1)), clamped to
+// 0 … 255; NaN gives 0.
 uint8_t RoundToByte(double o);
 
 }  // namespace color

@@ -1,0 +1,116 @@
+#include "color/conversion_accuracy.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "color/colour_state.h"
+#include "common/mul_div.h"
+#include "common/thread.h"
+#include "common/worker_pool.h"
+
+namespace color {
+namespace {
+
+constexpr int32_t kJob = 2;
+constexpr int32_t kDone = 3;
+constexpr int32_t kQuit = 4;
+
+// The table sum reduced to a byte the way the kernels output it: saturated to 16 bits and
+// looked up in the set-A channel table. So the figure is what a viewer sees; with neutral
+// monitor settings and equal transfers that table maps the internal 1.0 to 255.
+uint8_t KernelByte(const ChannelTable& channel, int32_t sum) {
+  const int32_t saturated = std::clamp<int32_t>(sum, -32768, 32767);
+  return channel[static_cast<uint16_t>(saturated)];
+}
+
+// The fixed coefficients the tables are judged against, whatever the source matrix.
+std::array<double, 3> Reference(int y, int cb, int cr) {
+  const double l = std::clamp((y - 16) / 219.0, 0.0, 1.0);
+  const double b = std::clamp((cb - 128) / 224.0, -0.5, 0.5);
+  const double r = std::clamp((cr - 128) / 224.0, -0.5, 0.5);
+  return {std::clamp(l + 1.403 * r, 0.0, 1.0), std::clamp(l - 0.34414 * b - 0.71414 * r, 0.0, 1.0),
+          std::clamp(l + 1.773 * b, 0.0, 1.0)};
+}
+
+struct Tally {
+  double maxError = 0;
+  double minError = 0;
+  double sumAbs = 0;
+  double sumSquare = 0;
+
+  void Add(const std::array<double, 3>& errors) {
+    for (double e : errors) {
+      maxError = std::max(maxError, e);
+      minError = std::min(minError, e);
+      sumAbs += std::abs(e);
+      sumSquare += e * e;
+    }
+  }
+};
+
+void MeasureLumaRange(const ColourTables& tables, int firstY, int endY, Tally& tally) {
+  for (int y = firstY; y < endY; ++y) {
+    for (int cb = 0; cb < 256; ++cb) {
+      for (int cr = 0; cr < 256; ++cr) {
+        tally.Add(ConversionErrors(tables, y, cb, cr));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+std::array<double, 3> ConversionErrors(const ColourTables& tables, int y, int cb, int cr) {
+  const ChromaMatrix8& m = *tables.chromaMatrix8;
+  const ChannelTableSet& out = *tables.channelA;
+  const int32_t luma = (*tables.lumaLevel)[y];
+  const int r = KernelByte(out[0], luma + m.crR[cr]);
+  const int g = KernelByte(out[1], luma + m.cbG[cb] + m.crG[cr]);
+  const int b = KernelByte(out[2], luma + m.cbB[cb]);
+  const std::array<double, 3> ref = Reference(y, cb, cr);
+  return {ref[0] - r / 255.0, ref[1] - g / 255.0, ref[2] - b / 255.0};
+}
+
+void MeasureConversionAccuracy(double& maxError, double& minError, double& meanAbsError,
+                               double& meanSquareError) {
+  maxError = minError = meanAbsError = meanSquareError = 0;
+  const ColourTables& tables = GetColourTables();
+  if (!tables.lumaLevel || !tables.channelA) {
+    return;
+  }
+
+  const int workers = common::WorkerCount();
+  std::vector<Tally> tallies(workers);
+  {
+    common::WorkerPool pool;
+    pool.Start(workers, kQuit, [&](int index, int32_t state) {
+      if (state != kJob) {
+        return -1;
+      }
+      MeasureLumaRange(tables, common::MulDiv(256, index, workers), common::MulDiv(256, index + 1, workers),
+                       tallies[index]);
+      return kDone;
+    });
+    for (int k = 0; k < workers; ++k) {
+      pool.Post(k, kJob);
+    }
+    pool.WaitWhileAny(kJob);
+  }  // The pool stops and joins its workers here.
+
+  Tally total;
+  for (const Tally& t : tallies) {
+    total.maxError = std::max(total.maxError, t.maxError);
+    total.minError = std::min(total.minError, t.minError);
+    total.sumAbs += t.sumAbs;
+    total.sumSquare += t.sumSquare;
+  }
+  constexpr double kValues = 3.0 * (1 << 24);
+  maxError = total.maxError;
+  minError = total.minError;
+  meanAbsError = total.sumAbs / kValues;
+  meanSquareError = total.sumSquare / kValues;
+}
+
+}  // namespace color

@@ -39,7 +39,7 @@ struct Settings {
   SharedInt useWaveOut{0};
   SharedInt forceWidth{-1};
   SharedInt forceHeight{-1};
-  SharedInt avSync{0};  // ms
+  SharedInt avSync{0};    // ms
   SharedInt ycOffset{0};  // chroma samples, −5 … 5; not stored
 };
 

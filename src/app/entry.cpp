@@ -1,0 +1,46 @@
+#include "app/entry.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/command_line.h"
+#include "app/shell.h"
+
+namespace app {
+namespace {
+
+// Qt ends the process when it cannot reach a display; the player ends with its own result.
+bool DisplayReachable() {
+  return std::getenv("QT_QPA_PLATFORM") != nullptr || std::getenv("DISPLAY") != nullptr ||
+         std::getenv("WAYLAND_DISPLAY") != nullptr;
+}
+
+}  // namespace
+
+int RunPlayer(int argc, char** argv, const std::function<void(platform::ui::MainWindow&)>& started) {
+  // The file names are taken before Qt sees the arguments, so that none is read as a Qt option.
+  const std::vector<playback::FileName> files = CommandLineFiles(argc, argv);
+  if (!DisplayReachable()) {
+    std::fprintf(stderr, "vistrel: no display to open a window on (DISPLAY is not set)\n");
+    return 1;
+  }
+  int qtArgc = 1;
+  char* qtArgv[] = {argv[0], nullptr};
+  QApplication application(qtArgc, qtArgv);
+  application.setQuitOnLastWindowClosed(true);
+
+  Shell shell;
+  if (shell.StartUp(files) != 0) {
+    return 1;
+  }
+  if (started) {
+    QTimer::singleShot(0, [&] { started(*shell.Window()); });
+  }
+  QApplication::exec();
+  shell.ShutDown();
+  return 0;
+}
+
+}  // namespace app

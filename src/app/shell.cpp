@@ -1,0 +1,76 @@
+#include "app/shell.h"
+
+#include <QApplication>
+#include <QWindow>
+
+#include "app/commands.h"
+#include "app/menus.h"
+#include "app/settings_store.h"
+#include "common/allocation_lock.h"
+#include "platform/system/system.h"
+#include "platform/ui/main_window.h"
+
+namespace app {
+
+Shell::Shell() : settings_(common::GetSettings()) {}
+
+Shell::~Shell() {
+  if (started_) {
+    ShutDown();
+  }
+}
+
+int Shell::StartUp(const std::vector<playback::FileName>& files) {
+  processorCount_ = platform::system::ProcessorCount();
+  common::AllocationLock::Acquire();
+
+  clock_ = std::make_unique<playback::PlaybackClock>();
+  settings_.ycOffset = 0;
+
+  LoadSettings(settings_);
+
+  window_ = std::make_unique<platform::ui::MainWindow>("Vistrel", new QWindow());
+  window_->onCommand = [this](int command) { OnCommand(command); };
+  window_->onMenu = [this](bool open) { OnMenu(open); };
+  window_->onClose = [this] { OnDestroy(); };
+  window_->SetMenuBar(MainMenu());
+  window_->SetItemChecked(kCmdDcc, settings_.enableDcc != 0);
+  window_->show();
+
+  window_->AttachMenu(true);
+
+  for (const playback::FileName& name : files) {
+    OpenFile(name);
+  }
+
+  window_->SetAccelerators(Accelerators());
+  platform::system::SetCurrentThreadPriority(platform::system::ThreadPriority::kHighest);
+  started_ = true;
+  return 0;
+}
+
+void Shell::ShutDown() {
+  started_ = false;
+  SaveSettings(settings_);
+  window_.reset();
+  clock_.reset();
+  common::AllocationLock::Release();
+}
+
+void Shell::OnCommand(int command) {
+  switch (command) {
+    case kCmdExit:
+      window_->close();
+      break;
+    default:
+      break;
+  }
+}
+
+void Shell::OnMenu(bool open) { (void)open; }
+
+void Shell::OnDestroy() {}
+
+void Shell::OpenFile(const playback::FileName& name) { (void)name; }
+
+}  // namespace app

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "common/settings.h"
+#include "playback/file_name.h"
+#include "playback/playback_clock.h"
+
+namespace platform::ui {
+class MainWindow;
+}
+
+namespace app {
+
+// The player's program-wide objects, brought up in a fixed order and taken down in another.
+class Shell {
+ public:
+  Shell();
+  ~Shell();
+  Shell(const Shell&) = delete;
+  Shell& operator=(const Shell&) = delete;
+
+  // Everything up to the message loop. Returns 0, or 1 when the window or the display could not
+  // be created (the partial set-up is already undone then).
+  int StartUp(const std::vector<playback::FileName>& files);
+  // Everything after the message loop, settings written.
+  void ShutDown();
+
+  platform::ui::MainWindow* Window() const { return window_.get(); }
+  int ProcessorCount() const { return processorCount_; }
+
+ private:
+  void OnCommand(int command);
+  void OnMenu(bool open);
+  void OnDestroy();
+  void OpenFile(const playback::FileName& name);
+
+  common::Settings& settings_;
+  int processorCount_ = 1;
+  std::unique_ptr<playback::PlaybackClock> clock_;
+  std::unique_ptr<platform::ui::MainWindow> window_;
+  bool started_ = false;
+};
+
+}  // namespace app

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/ui/accelerator_table.h"
+#include "platform/ui/menu.h"
+
+class QAction;
+class QMenu;
+class QWindow;
+
+namespace platform::ui {
+
+// The player's main window: its menu bar, the video area, the key bindings and the events the
+// shell reacts to. Everything the shell decides stays in the shell; this class only reports.
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // `videoArea` is the native window the display layer presents into; it becomes the
+  // central area and is owned by this window from now on.
+  MainWindow(const char* title, QWindow* videoArea);
+  ~MainWindow() override;
+
+  // Builds the menu bar from `menus`; AttachMenu shows or removes it (full screen has none).
+  void SetMenuBar(const std::vector<MenuDefinition>& menus);
+  void AttachMenu(bool attached);
+  void SetItemChecked(int command, bool checked);
+  void SetAccelerators(std::unique_ptr<AcceleratorTable> table);
+
+  // Chosen menu items and translated keys.
+  std::function<void(int command)> onCommand;
+  // A menu opened (true) or closed (false).
+  std::function<void(bool open)> onMenu;
+  // The window is being closed by the user or the system.
+  std::function<void()> onClose;
+
+  // The video area in device pixels.
+  QSize VideoAreaSize() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QPointer<QWindow> videoArea_;
+  QMenuBar* menuBar_ = nullptr;
+  std::map<int, std::vector<QAction*>> actions_;
+  std::unique_ptr<AcceleratorTable> accelerators_;
+};
+
+}  // namespace platform::ui

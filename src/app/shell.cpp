@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QWindow>
 
+#include "app/colour_setup.h"
 #include "app/commands.h"
 #include "app/menus.h"
 #include "app/settings_store.h"
+#include "color/colour_state.h"
 #include "common/allocation_lock.h"
 #include "platform/system/system.h"
 #include "platform/ui/main_window.h"
@@ -37,6 +39,8 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
   window_->SetItemChecked(kCmdDcc, settings_.enableDcc != 0);
   window_->show();
 
+  InitColourFromSettings(settings_);
+
   window_->AttachMenu(true);
 
   for (const playback::FileName& name : files) {
@@ -52,6 +56,7 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
 void Shell::ShutDown() {
   started_ = false;
   SaveSettings(settings_);
+  color::ReleaseColour();
   window_.reset();
   clock_.reset();
   common::AllocationLock::Release();

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "common/settings.h"
+
+namespace app {
+
+// Derives the colour model from the settings at start-up: initialisation, the monitor
+// calibration, the luma and chroma gammas, the channel tables with the user's display gammas,
+// then the level tables.
+void InitColourFromSettings(const common::Settings& settings);
+
+}  // namespace app

@@ -1,0 +1,173 @@
+#include "platform/display/video_window.h"
+
+#include <QExposeEvent>
+#include <QOpenGLContext>
+#include <QPainter>
+#include <QPlatformSurfaceEvent>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QSurfaceFormat>
+#include <cstring>
+
+namespace platform::display {
+
+namespace {
+
+bool OpenGLAvailable() {
+  const QByteArray forced = qgetenv("VISTREL_DISPLAY");
+  if (forced == "software" || forced == "memory") return false;
+  // The presentation thread is not the GUI thread, so the context must be usable off it.
+  if (!QOpenGLContext::supportsThreadedOpenGL()) return false;
+  QOpenGLContext probe;
+  return probe.create();
+}
+
+}  // namespace
+
+VideoWindow::VideoWindow(QWindow* parent)
+    : QWindow(parent), usesOpenGL_(OpenGLAvailable()), link_(std::make_shared<WindowLink>(this)) {
+  if (usesOpenGL_) {
+    setSurfaceType(QSurface::OpenGLSurface);
+    QSurfaceFormat format = QSurfaceFormat::defaultFormat();
+    // Swaps wait for the vertical blank only when a presenter asks for it.
+    format.setSwapInterval(0);
+    format.setDepthBufferSize(0);
+    format.setStencilBufferSize(0);
+    setFormat(format);
+  } else {
+    setSurfaceType(QSurface::RasterSurface);
+  }
+  connect(this, &QWindow::screenChanged, this, [this](QScreen* screen) {
+    WatchScreen(screen);
+    UpdateState();
+    link_->Lose();
+  });
+  WatchScreen(screen());
+  UpdateState();
+}
+
+VideoWindow::~VideoWindow() {
+  {
+    std::lock_guard surface(link_->SurfaceMutex());
+    link_->Detach();
+  }
+  backingStore_.reset();
+  destroy();
+}
+
+void VideoWindow::WatchScreen(QScreen* screen) {
+  disconnect(screenWatch_);
+  if (!screen) return;
+  screenWatch_ = connect(screen, &QScreen::geometryChanged, this, [this] {
+    UpdateState();
+    link_->Lose();
+  });
+}
+
+void VideoWindow::UpdateState() {
+  WindowLink::State state;
+  const qreal ratio = devicePixelRatio();
+  state.client = {0, 0, qRound(width() * ratio), qRound(height() * ratio)};
+  if (QScreen* current = screen()) {
+    const qreal screenRatio = current->devicePixelRatio();
+    state.desktop = {qRound(current->geometry().width() * screenRatio),
+                     qRound(current->geometry().height() * screenRatio), 32, qRound(current->refreshRate())};
+  }
+  state.exposed = isExposed();
+  state.hasSurface = handle() != nullptr;
+  // winId() would create the native window, so it is only read once one exists.
+  state.nativeId = state.hasSurface ? uintptr_t(winId()) : 0;
+  link_->Write(state);
+}
+
+void VideoWindow::exposeEvent(QExposeEvent* event) {
+  UpdateState();
+  if (!usesOpenGL_) Paint();
+  if (isExposed() && exposedHandler_) exposedHandler_();
+  QWindow::exposeEvent(event);
+}
+
+void VideoWindow::resizeEvent(QResizeEvent* event) {
+  UpdateState();
+  QWindow::resizeEvent(event);
+}
+
+bool VideoWindow::event(QEvent* event) {
+  if (event->type() == QEvent::PlatformSurface) {
+    if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+        QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed) {
+      // Waits for a presentation under way, then keeps the next ones out of the old surface.
+      std::lock_guard surface(link_->SurfaceMutex());
+      WindowLink::State state = link_->Read();
+      state.exposed = false;
+      state.hasSurface = false;
+      state.nativeId = 0;
+      link_->Write(state);
+      link_->Lose();
+      backingStore_.reset();
+    } else {
+      const bool handled = QWindow::event(event);
+      UpdateState();
+      return handled;
+    }
+  } else if (event->type() == QEvent::UpdateRequest && !usesOpenGL_) {
+    Paint();
+    return true;
+  }
+  return QWindow::event(event);
+}
+
+void VideoWindow::ShowPicture(const PictureView& picture) {
+  {
+    std::lock_guard lock(pictureMutex_);
+    if (pending_.width() != picture.width || pending_.height() != picture.height) {
+      pending_ = QImage(picture.width, picture.height, QImage::Format_RGB32);
+    }
+    for (int32_t y = 0; y < picture.height; ++y) {
+      const auto* from = reinterpret_cast<const uint32_t*>(picture.bits + int64_t{y} * picture.pitch);
+      auto* to = reinterpret_cast<uint32_t*>(pending_.scanLine(y));
+      // The fourth byte means nothing to the surfaces but must be opaque to Qt.
+      for (int32_t x = 0; x < picture.width; ++x) to[x] = from[x] | 0xFF000000u;
+    }
+    hasPending_ = true;
+  }
+  if (!paintQueued_.exchange(true, std::memory_order_relaxed)) {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          paintQueued_.store(false, std::memory_order_relaxed);
+          Paint();
+        },
+        Qt::QueuedConnection);
+  }
+}
+
+void VideoWindow::Paint() {
+  if (!isExposed()) return;
+  {
+    std::lock_guard lock(pictureMutex_);
+    if (hasPending_) {
+      std::swap(shown_, pending_);
+      hasPending_ = false;
+    }
+  }
+  if (!backingStore_) backingStore_ = std::make_unique<QBackingStore>(this);
+  const QRect area(QPoint(0, 0), size());
+  backingStore_->resize(size());
+  backingStore_->beginPaint(area);
+  {
+    QPainter painter(backingStore_->paintDevice());
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (shown_.isNull()) {
+      painter.fillRect(area, Qt::black);
+    } else {
+      // The picture is in device pixels: drawn over the whole area it maps 1:1 when its
+      // size is the window's and is stretched otherwise (a full-screen chain).
+      painter.drawImage(area, shown_);
+    }
+  }
+  backingStore_->endPaint();
+  backingStore_->flush(area);
+}
+
+}  // namespace platform::display

@@ -34,6 +34,11 @@ struct LanczosPasses {
   LanczosPass narrowing;
 };
 
+// The widest run [begin, end) of output pixels of a horizontal job whose taps all read
+// consecutive pixels, which lets the passes load neighbouring taps together; elsewhere (near the
+// edges, where offsets repeat) they load tap by tap.
+void LanczosContiguousSpan(const LanczosJob& job, int32_t& begin, int32_t& end);
+
 const LanczosPasses& LanczosPassesSse2();
 const LanczosPasses& LanczosPassesAvx2();
 // AVX2 when the processor has it, SSE2 otherwise.

@@ -1,6 +1,8 @@
 #include <immintrin.h>
 
+#include <array>
 #include <cstddef>
+#include <utility>
 
 #include "scale/lanczos_resizer_passes.h"
 #include "scale/simd_lanes.h"
@@ -20,16 +22,17 @@ inline __m128i Tap(__m128i acc, __m128i values, __m128i weights) {
   return _mm_add_epi16(acc, _mm_mulhi_epi16(values, weights));
 }
 
-// The columns from x on, past the last whole block, as a job for the SSE2 pass.
-LanczosJob Strip(const LanczosJob& job, int32_t x, int32_t dstPixelBytes, bool perPixelTaps) {
+// Output columns [begin, end) of a job, as a job of their own for the SSE2 passes.
+LanczosJob Strip(const LanczosJob& job, int32_t begin, int32_t end, int32_t dstPixelBytes,
+                 bool perPixelTaps) {
   LanczosJob strip = job;
-  strip.width = job.width - x;
-  strip.dst = job.dst + static_cast<ptrdiff_t>(x) * dstPixelBytes;
+  strip.width = end - begin;
+  strip.dst = job.dst + static_cast<ptrdiff_t>(begin) * dstPixelBytes;
   if (perPixelTaps) {
-    strip.index = job.index + static_cast<ptrdiff_t>(x) * job.taps;
-    strip.weights = job.weights + static_cast<ptrdiff_t>(x) * job.taps * 4;
+    strip.index = job.index + static_cast<ptrdiff_t>(begin) * job.taps;
+    strip.weights = job.weights + static_cast<ptrdiff_t>(begin) * job.taps * 4;
   } else {
-    strip.src = job.src + static_cast<ptrdiff_t>(x) * 4;
+    strip.src = job.src + static_cast<ptrdiff_t>(begin) * 4;
   }
   return strip;
 }
@@ -62,64 +65,83 @@ void Vertical(const LanczosJob& job) {
     }
   }
   if (blocks < job.width) {
-    LanczosPassesSse2().vertical(Strip(job, blocks, 8, false));
+    LanczosPassesSse2().vertical(Strip(job, blocks, job.width, 8, false));
   }
 }
 
-// The taps of one output pixel as two partial four-lane sums in the halves of the result; away
-// from the edges the taps read neighbouring pixels, four to a load. 16-bit sums wrap the same
-// in any order.
-inline __m128i PixelSums(const uint8_t* row, const int32_t* index, const int16_t* weights, int32_t taps) {
-  if (index[taps - 1] - index[0] != (taps - 1) * 8) {
-    __m128i acc = _mm_setzero_si128();
-    for (int32_t j = 0; j < taps; ++j) {
-      acc = Tap(acc, LoadU64(row + index[j]), LoadU64(weights + j * 4));
-    }
-    return acc;
-  }
-  const uint8_t* s = row + index[0];
-  __m256i wide = _mm256_setzero_si256();
+// All taps of one output pixel whose taps read consecutive pixels, as four partial four-lane
+// sums, one per quadword. 16-bit sums wrap the same in any order. kTaps 0: `taps` at run time.
+template <int kTaps>
+inline __m256i PixelSums(const uint8_t* s, const int16_t* weights, int32_t taps) {
+  const int32_t n = kTaps > 0 ? kTaps : taps;
+  __m256i acc = _mm256_setzero_si256();
   int32_t j = 0;
-  for (; j + 4 <= taps; j += 4) {
-    wide = Tap(wide, LoadU256(s + j * 8), LoadU256(weights + j * 4));
+  for (; j + 4 <= n; j += 4) {
+    acc = Tap(acc, LoadU256(s + j * 8), LoadU256(weights + j * 4));
   }
-  __m128i acc = _mm_add_epi16(_mm256_castsi256_si128(wide), _mm256_extracti128_si256(wide, 1));
-  if (j + 2 <= taps) {
-    acc = Tap(acc, LoadU128(s + j * 8), LoadU128(weights + j * 4));
+  __m128i tail = _mm_setzero_si128();
+  if (j + 2 <= n) {
+    tail = Tap(tail, LoadU128(s + j * 8), LoadU128(weights + j * 4));
     j += 2;
   }
-  if (j < taps) {
-    acc = Tap(acc, LoadU64(s + j * 8), LoadU64(weights + j * 4));
+  if (j < n) {
+    tail = Tap(tail, LoadU64(s + j * 8), LoadU64(weights + j * 4));
   }
-  return acc;
+  return _mm256_add_epi16(acc, _mm256_zextsi128_si256(tail));
 }
 
-inline __m128i PairSums(__m128i a, __m128i b) {
-  return _mm_srai_epi16(_mm_add_epi16(_mm_unpacklo_epi64(a, b), _mm_unpackhi_epi64(a, b)), 5);
+// The totals of two pixels' partial sums, shifted right by 5.
+inline __m128i PairSums(__m256i a, __m256i b) {
+  const __m256i halves = _mm256_add_epi16(_mm256_unpacklo_epi64(a, b), _mm256_unpackhi_epi64(a, b));
+  const __m128i sums = _mm_add_epi16(_mm256_castsi256_si128(halves), _mm256_extracti128_si256(halves, 1));
+  return _mm_srai_epi16(sums, 5);
 }
 
-void Horizontal(const LanczosJob& job) {
+// Output pixels [begin, end) of every row, four at a time; (end − begin) is a multiple of 4 and
+// every pixel's taps read consecutive pixels.
+template <int kTaps>
+void ContiguousColumns(const LanczosJob& job, int32_t begin, int32_t end) {
   const int32_t taps = job.taps;
-  const int32_t blocks = job.width & ~3;
   const ptrdiff_t stride = taps;
   for (int32_t r = 0; r < job.rows; ++r) {
     const uint8_t* row = job.src + static_cast<ptrdiff_t>(r) * job.srcPitch;
     uint8_t* out = job.dst + static_cast<ptrdiff_t>(r) * job.dstPitch;
-    const int32_t* index = job.index;
-    const int16_t* weights = job.weights;
-    for (int32_t x = 0; x < blocks; x += 4) {
-      const __m128i a = PixelSums(row, index, weights, taps);
-      const __m128i b = PixelSums(row, index + stride, weights + stride * 4, taps);
-      const __m128i c = PixelSums(row, index + 2 * stride, weights + 2 * stride * 4, taps);
-      const __m128i d = PixelSums(row, index + 3 * stride, weights + 3 * stride * 4, taps);
+    const int32_t* index = job.index + begin * stride;
+    const int16_t* weights = job.weights + begin * stride * 4;
+    for (int32_t x = begin; x < end; x += 4) {
+      const __m256i a = PixelSums<kTaps>(row + index[0], weights, taps);
+      const __m256i b = PixelSums<kTaps>(row + index[stride], weights + stride * 4, taps);
+      const __m256i c = PixelSums<kTaps>(row + index[2 * stride], weights + 2 * stride * 4, taps);
+      const __m256i d = PixelSums<kTaps>(row + index[3 * stride], weights + 3 * stride * 4, taps);
       // Sum >> 5 clamped to 0 … 255 by the saturating pack.
       StoreU128(out + x * 4, _mm_packus_epi16(PairSums(a, b), PairSums(c, d)));
       index += 4 * stride;
       weights += 4 * stride * 4;
     }
   }
+}
+
+using Columns = void (*)(const LanczosJob&, int32_t, int32_t);
+
+// Tap counts up to 16 (enlarging with up to 8 lobes, or shrinking by up to about 2.6 with three)
+// get fully unrolled loops.
+template <int... kTaps>
+constexpr std::array<Columns, sizeof...(kTaps)> MakeColumns(std::integer_sequence<int, kTaps...>) {
+  return {ContiguousColumns<kTaps>...};
+}
+constexpr auto kColumns = MakeColumns(std::make_integer_sequence<int, 17>{});
+
+void Horizontal(const LanczosJob& job) {
+  int32_t begin = 0;
+  int32_t end = 0;
+  LanczosContiguousSpan(job, begin, end);
+  const int32_t blocks = begin + ((end - begin) & ~3);
+  kColumns[job.taps < static_cast<int32_t>(kColumns.size()) ? job.taps : 0](job, begin, blocks);
+  if (begin > 0) {
+    LanczosPassesSse2().horizontal(Strip(job, 0, begin, 4, true));
+  }
   if (blocks < job.width) {
-    LanczosPassesSse2().horizontal(Strip(job, blocks, 4, true));
+    LanczosPassesSse2().horizontal(Strip(job, blocks, job.width, 4, true));
   }
 }
 

@@ -59,26 +59,32 @@ void Vertical(const LanczosJob& job) {
   }
 }
 
-// The taps of one output pixel, as two partial four-lane sums in the halves of the result.
-// Away from the edges the taps read neighbouring pixels, so two taps share one load; 16-bit
-// sums wrap the same in any order.
-inline __m128i PixelSums(const uint8_t* row, const int32_t* index, const int16_t* weights, int32_t taps) {
+// The taps of one output pixel as two partial four-lane sums in the halves of the result.
+// 16-bit sums wrap the same in any order, so the halves may collect any taps.
+inline __m128i ContiguousSums(const uint8_t* s, const int16_t* weights, int32_t taps) {
   __m128i acc = _mm_setzero_si128();
-  if (index[taps - 1] - index[0] == (taps - 1) * 8) {
-    const uint8_t* s = row + index[0];
-    int32_t j = 0;
-    for (; j + 2 <= taps; j += 2) {
-      acc = Tap(acc, LoadU128(s + j * 8), LoadU128(weights + j * 4));
-    }
-    if (j < taps) {
-      acc = Tap(acc, LoadU64(s + j * 8), LoadU64(weights + j * 4));
-    }
-  } else {
-    for (int32_t j = 0; j < taps; ++j) {
-      acc = Tap(acc, LoadU64(row + index[j]), LoadU64(weights + j * 4));
-    }
+  int32_t j = 0;
+  for (; j + 2 <= taps; j += 2) {
+    acc = Tap(acc, LoadU128(s + j * 8), LoadU128(weights + j * 4));
+  }
+  if (j < taps) {
+    acc = Tap(acc, LoadU64(s + j * 8), LoadU64(weights + j * 4));
   }
   return acc;
+}
+
+inline __m128i ScatteredSums(const uint8_t* row, const int32_t* index, const int16_t* weights, int32_t taps) {
+  __m128i acc = _mm_setzero_si128();
+  for (int32_t j = 0; j < taps; ++j) {
+    acc = Tap(acc, LoadU64(row + index[j]), LoadU64(weights + j * 4));
+  }
+  return acc;
+}
+
+template <bool kContiguous>
+inline __m128i PixelSums(const uint8_t* row, const int32_t* index, const int16_t* weights, int32_t taps) {
+  return kContiguous ? ContiguousSums(row + index[0], weights, taps)
+                     : ScatteredSums(row, index, weights, taps);
 }
 
 // Sum >> 5 clamped to 0 … 255 (saturating pack of the signed lanes).
@@ -87,27 +93,39 @@ inline __m128i ToBytes(__m128i sums) {
   return _mm_packus_epi16(v, v);
 }
 
-void Horizontal(const LanczosJob& job) {
+// Output pixels [begin, end) of every row, two at a time.
+template <bool kContiguous>
+void HorizontalColumns(const LanczosJob& job, int32_t begin, int32_t end) {
   const int32_t taps = job.taps;
+  const ptrdiff_t stride = taps;
   for (int32_t r = 0; r < job.rows; ++r) {
     const uint8_t* row = job.src + static_cast<ptrdiff_t>(r) * job.srcPitch;
     uint8_t* out = job.dst + static_cast<ptrdiff_t>(r) * job.dstPitch;
-    const int32_t* index = job.index;
-    const int16_t* weights = job.weights;
-    int32_t x = 0;
-    for (; x + 2 <= job.width; x += 2) {
-      const __m128i a = PixelSums(row, index, weights, taps);
-      const __m128i b = PixelSums(row, index + taps, weights + taps * 4, taps);
+    const int32_t* index = job.index + begin * stride;
+    const int16_t* weights = job.weights + begin * stride * 4;
+    int32_t x = begin;
+    for (; x + 2 <= end; x += 2) {
+      const __m128i a = PixelSums<kContiguous>(row, index, weights, taps);
+      const __m128i b = PixelSums<kContiguous>(row, index + stride, weights + stride * 4, taps);
       const __m128i sums = _mm_add_epi16(_mm_unpacklo_epi64(a, b), _mm_unpackhi_epi64(a, b));
       StoreU64(out + x * 4, ToBytes(sums));
-      index += 2 * taps;
-      weights += 2 * taps * 4;
+      index += 2 * stride;
+      weights += 2 * stride * 4;
     }
-    if (x < job.width) {
-      const __m128i a = PixelSums(row, index, weights, taps);
+    if (x < end) {
+      const __m128i a = PixelSums<kContiguous>(row, index, weights, taps);
       StoreU32(out + x * 4, ToBytes(_mm_add_epi16(a, _mm_unpackhi_epi64(a, a))));
     }
   }
+}
+
+void Horizontal(const LanczosJob& job) {
+  int32_t begin = 0;
+  int32_t end = 0;
+  LanczosContiguousSpan(job, begin, end);
+  HorizontalColumns<false>(job, 0, begin);
+  HorizontalColumns<true>(job, begin, end);
+  HorizontalColumns<false>(job, end, job.width);
 }
 
 // (b × 257) >> 2: the byte in both halves of a lane, shifted right by two.

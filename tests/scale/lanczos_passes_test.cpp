@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,39 @@ TEST(LanczosPasses, HorizontalMatchesScalarBitForBit) {
           }
         }
       }
+    }
+  }
+}
+
+TEST(LanczosPasses, HorizontalMatchesScalarForEveryTapCount) {
+  std::mt19937 rng(4);
+  const int rows = 2;
+  const int dstWidth = 37;
+  for (const Variant& variant : Variants()) {
+    std::set<int> tapCounts;
+    for (int filterTaps : {2, 4, 6}) {
+      for (int srcWidth = 5; srcWidth <= 140; srcWidth += 3) {
+        if (srcWidth == dstWidth) {
+          continue;
+        }
+        const int srcPitch = srcWidth * 8;
+        const int dstPitch = dstWidth * 4;
+        const std::vector<uint8_t> src = RandomBytes(static_cast<size_t>(srcPitch) * rows, rng);
+        const LanczosCoefficients h = Coefficients(srcWidth, dstWidth, 8, filterTaps, true, rng);
+        tapCounts.insert(h.taps);
+        std::vector<uint8_t> expected(static_cast<size_t>(dstPitch) * rows, 0x5A);
+        std::vector<uint8_t> actual = expected;
+        LanczosJob job{src.data(),       expected.data(),  dstWidth, rows,    h.taps,
+                       h.offsets.data(), h.weights.data(), srcPitch, dstPitch};
+        ReferenceHorizontal(job);
+        job.dst = actual.data();
+        variant.passes->horizontal(job);
+        ASSERT_EQ(expected, actual) << variant.name << " " << srcWidth << "->" << dstWidth << ", " << h.taps
+                                    << " taps";
+      }
+    }
+    for (int taps = 2; taps <= 23; ++taps) {
+      EXPECT_TRUE(tapCounts.count(taps)) << taps;
     }
   }
 }

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "color/channel_tables.h"
+#include "color/fixed_point.h"
 #include "color/yuv_matrix.h"
 
 namespace color {
@@ -12,10 +13,10 @@ void BuildChromaMatrix16(ChromaMatrix16& m, YuvMatrixCode code, double saturatio
   const ChromaCoefficients k = GetChromaCoefficients(code);
   for (int32_t i = 65535; i >= 0; --i) {
     const double s = i - 32768;
-    m.crR.Set(i, static_cast<int32_t>(s * k.crR * saturation * 0.25));
-    m.cbG.Set(i, static_cast<int32_t>(s * k.cbG * saturation * 0.25));
-    m.crG.Set(i, static_cast<int32_t>(s * k.crG * saturation * 0.25));
-    m.cbB.Set(i, static_cast<int32_t>(s * k.cbB * saturation * 0.25));
+    m.crR.Set(i, TruncToEntry(s * k.crR * saturation * 0.25));
+    m.cbG.Set(i, TruncToEntry(s * k.cbG * saturation * 0.25));
+    m.crG.Set(i, TruncToEntry(s * k.crG * saturation * 0.25));
+    m.cbB.Set(i, TruncToEntry(s * k.cbB * saturation * 0.25));
   }
 }
 

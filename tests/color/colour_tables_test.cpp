@@ -331,6 +331,21 @@ TEST_F(ColourTablesTest, AccuracyComparesAgainstTheClampedReference) {
   EXPECT_NEAR(ConversionErrors(T(), 126, 128, 240)[0], 0.0005, 0.0025);
 }
 
+TEST_F(ColourTablesTest, AbsurdStoredSettingsStayBounded) {
+  SetYGamma(-1.0);  // 0 to a negative power is infinite.
+  SetCGamma(1000.0);
+  SetPictureLevels(1e9, 1e12, -1e15);
+  RebuildColourTables();
+  for (size_t i = 0; i < 256; ++i) {
+    ASSERT_GE((*T().lumaLevel)[i], 0);
+    for (int32_t e : {T().chromaMatrix8->crR[i], T().chromaMatrix8->cbG[i], T().chromaMatrix8->cbB[i]}) {
+      ASSERT_LE(std::abs(e), 1 << 24) << i;
+    }
+  }
+  EXPECT_EQ(std::abs(T().chromaMatrix16->crR[0]), 1 << 24);
+  EXPECT_EQ(T().chromaMatrix16->crR[32768], 0);
+}
+
 TEST(ColourTablesLifecycle, NothingBeforeInitOrAfterRelease) {
   BuildChannelTables(2.2, 2.2, 2.2);
   BuildLevelTables();

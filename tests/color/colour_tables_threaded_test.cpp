@@ -74,7 +74,7 @@ TEST_F(ColourTablesThreadedTest, ReadersSeeOneGenerationPerEntry) {
       reads.fetch_add(sum != 0 ? 1 : 0, std::memory_order_relaxed);
     }
   });
-  for (int i = 0; i < 20; ++i) {
+  for (int i = 0; i < 8; ++i) {
     Apply(i % 2 == 0);
   }
   stop.store(true, std::memory_order_relaxed);

@@ -72,6 +72,7 @@ class Parser {
   std::vector<uint8_t> ReadBody(uint64_t position, uint64_t size) const;
   void ReadStreamList(uint64_t position, uint32_t listSize);
   void Walk(uint64_t position, Header header);
+  uint64_t FindLegacyBase() const;
   bool TakeVideo(const StreamEntry& entry);
   bool TakeAudio(const StreamEntry& entry, uint32_t number);
   template <typename Visit>
@@ -83,6 +84,8 @@ class Parser {
   uint32_t streamCount_ = 0;
   std::vector<StreamEntry> streams_;
   uint64_t moviBase_ = 0;
+  // What idx1 offsets are added to: moviBase_, or 4 for a file whose offsets are absolute.
+  uint64_t legacyBase_ = 0;
   std::vector<uint8_t> index_;
   bool indexReleased_ = false;
   std::vector<uint8_t> chapterData_;
@@ -168,6 +171,18 @@ void Parser::Walk(uint64_t position, Header header) {
   }
 }
 
+uint64_t Parser::FindLegacyBase() const {
+  // idx1 offsets count from the movi FOURCC, but some muxers store absolute file positions.
+  // The first entry's chunk header tells which: its id stands where the offset points.
+  if (index_.size() < 4 + 16) return moviBase_;
+  uint32_t id = LoadU32(index_.data() + 4);
+  uint64_t offset = LoadU32(index_.data() + 4 + 8);
+  uint8_t found[4];
+  bool relative = moviBase_ >= 4 && ReadExact(moviBase_ - 4 + offset, 4, found) && LoadU32(found) == id;
+  if (!relative && ReadExact(offset, 4, found) && LoadU32(found) == id) return 4;
+  return moviBase_;
+}
+
 template <typename Visit>
 void Parser::ForEachSubChunk(const std::vector<uint8_t>& area, bool evenSteps, Visit visit) {
   uint64_t offset = 0;
@@ -215,7 +230,7 @@ bool Parser::TakeVideo(const StreamEntry& entry) {
     return accepted;
   });
   if (!accepted) return false;
-  if (!indexReleased_ && index_.size() > 4) TakeLegacyVideo(index_, moviBase_, *table);
+  if (!indexReleased_ && index_.size() > 4) TakeLegacyVideo(index_, legacyBase_, *table);
 
   // A later video stream replaces an earlier one, so only one video table is ever held.
   Movie& movie = *movie_;
@@ -257,7 +272,7 @@ bool Parser::TakeAudio(const StreamEntry& entry, uint32_t number) {
     return accepted;
   });
   if (!accepted) return false;
-  if (!indexReleased_ && index_.size() > 4) TakeLegacyAudio(index_, moviBase_, number, *table);
+  if (!indexReleased_ && index_.size() > 4) TakeLegacyAudio(index_, legacyBase_, number, *table);
 
   StreamName streamName;
   if (name) {
@@ -295,6 +310,7 @@ std::unique_ptr<Movie> Parser::Run() {
     read = ReadHeader(position, header);
   }
   if (read) Walk(position, header);
+  legacyBase_ = FindLegacyBase();
 
   for (uint32_t i = 0; i < streams_.size(); ++i) {
     const StreamEntry& entry = streams_[i];

@@ -20,7 +20,7 @@ bool IsVideoChunk(uint32_t id) {
 
 }  // namespace
 
-void TakeLegacyVideo(const std::vector<uint8_t>& index, uint64_t moviBase, PacketTable& table) {
+void TakeLegacyVideo(const std::vector<uint8_t>& index, uint64_t base, PacketTable& table) {
   size_t count = EntryCount(index);
   const uint8_t* entries = index.data() + 4;
   size_t taken = 0;
@@ -32,11 +32,11 @@ void TakeLegacyVideo(const std::vector<uint8_t>& index, uint64_t moviBase, Packe
     uint32_t flags = LoadU32(entry + 4);
     uint32_t size = LoadU32(entry + 12);
     bool key = (size != 0 && (flags & kKeyFrameFlag)) || table.Count() == 0;
-    table.Append(moviBase + LoadU32(entry + 8) + 4, key ? size : size | kNotKeyFrame);
+    table.Append(base + LoadU32(entry + 8) + 4, key ? size : size | kNotKeyFrame);
   }
 }
 
-void TakeLegacyAudio(const std::vector<uint8_t>& index, uint64_t moviBase, uint32_t streamNumber,
+void TakeLegacyAudio(const std::vector<uint8_t>& index, uint64_t base, uint32_t streamNumber,
                      PacketTable& table) {
   if (streamNumber > 99) return;
   char code[5] = {static_cast<char>('0' + streamNumber / 10), static_cast<char>('0' + streamNumber % 10), 'w',
@@ -49,7 +49,7 @@ void TakeLegacyAudio(const std::vector<uint8_t>& index, uint64_t moviBase, uint3
   table.Reserve(taken);
   for (size_t i = 0; i < count; ++i) {
     const uint8_t* entry = entries + i * kEntrySize;
-    if (LoadU32(entry) == id) table.Append(moviBase + LoadU32(entry + 8) + 4, LoadU32(entry + 12));
+    if (LoadU32(entry) == id) table.Append(base + LoadU32(entry + 8) + 4, LoadU32(entry + 12));
   }
 }
 

@@ -114,6 +114,20 @@ TEST_F(AviFileTest, ClassicIndexGivesVideoOfAnyNumberAndOwnAudio) {
   EXPECT_FALSE(movie->chapters);
 }
 
+TEST_F(AviFileTest, AbsoluteIdx1OffsetsAreRecognisedByTheFirstChunk) {
+  // Some muxers store file positions of the chunk headers instead of movi-relative offsets.
+  Movi movi = MakeMovi({{"01wb", Text("pcm")}, {"00dc", Text("pic")}});
+  Bytes head = Hdrl(2, Cat({VideoStrl(), AudioStrl()}));
+  uint32_t moviFourcc = static_cast<uint32_t>(12 + head.size() + 8);
+  Bytes idx1 =
+      Idx1({{"01wb", 0, moviFourcc + movi.offsets[0], 3}, {"00dc", 0x10, moviFourcc + movi.offsets[1], 3}});
+  auto movie = Parse(Riff(Cat({head, movi.list, idx1})));
+  ASSERT_NE(movie, nullptr);
+  ASSERT_EQ(movie->VideoTable()->Count(), 1u);
+  EXPECT_EQ(Data(*movie->VideoTable(), 0), Text("pic"));
+  EXPECT_EQ(Data(*movie->audioStreams.Get(0)->PacketTables().Get(0), 0), Text("pcm"));
+}
+
 TEST_F(AviFileTest, UnicodePathNamesAudioInUtf16) {
   Movi movi = MakeMovi({{"00dc", Text("v")}});
   Bytes file = Riff(Cat({Hdrl(2, Cat({VideoStrl(), AudioStrl()})), movi.list}));
@@ -147,7 +161,8 @@ TEST_F(AviFileTest, StreamExtrasAndTheirDefaults) {
   Bytes videoExtra = Cat({Chunk("JUNK", Zeros(6)), name, Chunk("strc", Bytes{2, 3, 7}), Bytes{0},
                           Chunk("vpar", Cat({U16(8), U16(4), U16(2), U16(0xFFFF), U16(16), U16(9)}))});
   // Audio steps do not round: strd follows an odd strn directly.
-  Bytes audioExtra = Cat({Chunk("strn", Cat({Text("Tr"), Bytes{0}})), Chunk("strd", U32(static_cast<uint32_t>(-120)))});
+  Bytes audioExtra =
+      Cat({Chunk("strn", Cat({Text("Tr"), Bytes{0}})), Chunk("strd", U32(static_cast<uint32_t>(-120)))});
   auto movie =
       Parse(Riff(Cat({Hdrl(2, Cat({VideoStrl(videoExtra), AudioStrl(audioExtra)})), List("movi", {})})));
   ASSERT_NE(movie, nullptr);

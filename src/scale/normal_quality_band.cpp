@@ -5,90 +5,34 @@
 #include <algorithm>
 #include <cstring>
 
+#include "scale/normal_quality_band_rows.h"
+
 namespace scale {
 namespace {
 
-__m128i LoadEntries(const int16_t (*table)[kLanes], uint8_t a, uint8_t b) {
-  return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(table[a])),
-                            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(table[b])));
-}
+// Pixels summed per pass before their output bytes are looked up: the lane values go through
+// a small buffer, from which each index is one plain 16-bit load.
+constexpr int kChunk = 128;
 
-// The high word of a next to the low word of b.
-__m128i Straddle(__m128i a, __m128i b) {
-  return _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(a), _mm_castsi128_pd(b), 1));
-}
-
-// Two neighbouring chroma samples at weights 1, 1/2 and 1/4.
-struct ChromaPair {
-  __m128i w1;
-  __m128i w2;
-  __m128i w4;
-};
-
-ChromaPair LoadChroma(const InputTable& in, const uint8_t* u, const uint8_t* v, int j) {
-  const __m128i cu = LoadEntries(in.u, u[j], u[j + 1]);
-  const __m128i cv = LoadEntries(in.v, v[j], v[j + 1]);
-  return {_mm_adds_epi16(cu, cv), _mm_adds_epi16(_mm_srai_epi16(cu, 1), _mm_srai_epi16(cv, 1)),
-          _mm_adds_epi16(_mm_srai_epi16(cu, 2), _mm_srai_epi16(cv, 2))};
-}
-
-void Store2(uint64_t* p, __m128i even, __m128i odd) {
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_unpacklo_epi64(even, odd));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2), _mm_unpackhi_epi64(even, odd));
-}
-
-// Pixels 2j … 2j + 3 from samples j, j + 1 and the first sample of the next pair.
-void StorePair(const ChromaPair& p, const ChromaPair& next, uint64_t* full, uint64_t* half, bool withFull) {
-  Store2(half, p.w2, _mm_adds_epi16(p.w4, Straddle(p.w4, next.w4)));
-  if (withFull) {
-    Store2(full, p.w1, _mm_adds_epi16(p.w2, Straddle(p.w2, next.w2)));
-  }
-}
-
-void StoreHigh(uint64_t* p, __m128i value) {
-  _mm_storeh_pd(reinterpret_cast<double*>(p), _mm_castsi128_pd(value));
-}
-
-void ExpandChromaRow(const InputTable& in, const uint8_t* u, const uint8_t* v, int chromaWidth,
-                     uint64_t* full, uint64_t* half, bool withFull) {
-  ChromaPair current = LoadChroma(in, u, v, 0);
-  for (int j = 2; j < chromaWidth; j += 2) {
-    const ChromaPair next = LoadChroma(in, u, v, j);
-    StorePair(current, next, full + 2 * (j - 2), half + 2 * (j - 2), withFull);
-    current = next;
-  }
-  const int lastPair = 2 * (chromaWidth - 2);
-  StorePair(current, current, full + lastPair, half + lastPair, withFull);
-  // The last column has no sample to its right: it takes the last one at full weight.
-  const int lastPixel = 2 * chromaWidth - 1;
-  StoreHigh(half + lastPixel, current.w2);
-  if (withFull) {
-    StoreHigh(full + lastPixel, current.w1);
-  }
-}
-
-uint32_t Lookup(const OutputTables& out, uint64_t p) {
-  return out.b[p & 0xffff] | static_cast<uint32_t>(out.g[(p >> 16) & 0xffff]) << 8 |
-         static_cast<uint32_t>(out.r[(p >> 32) & 0xffff]) << 16;
-}
-
-// One output row: luma plus the chroma row `above`, plus `below` for a row between two
-// chroma rows.
-template <bool kBetween>
-void EmitRow(const InputTable& in, const OutputTables& out, const uint8_t* y, const uint64_t* above,
-             const uint64_t* below, int width, uint8_t* destination) {
-  for (int x = 0; x < width; x += 2) {
-    __m128i sum = _mm_adds_epi16(LoadEntries(in.y, y[x], y[x + 1]),
-                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + x)));
-    if constexpr (kBetween) {
-      sum = _mm_adds_epi16(sum, _mm_loadu_si128(reinterpret_cast<const __m128i*>(below + x)));
+struct Sse2Rows {
+  template <bool kBetween>
+  static void Row(const InputTable& in, const OutputTables& out, const uint8_t* y, const uint64_t* above,
+                  const uint64_t* below, int width, uint8_t* destination) {
+    alignas(16) uint16_t sums[kChunk * kLanes];
+    for (int x0 = 0; x0 < width; x0 += kChunk) {
+      const int n = std::min(kChunk, width - x0);
+      for (int x = 0; x < n; x += 2) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(sums + kLanes * x),
+                        SumPair<kBetween>(in, y, above, below, x0 + x));
+      }
+      uint8_t* pixel = destination + 4 * x0;
+      for (int x = 0; x < n; ++x) {
+        const uint32_t bgr = LookUp(out, sums + kLanes * x);
+        std::memcpy(pixel + 4 * x, &bgr, sizeof(bgr));
+      }
     }
-    const uint64_t first = static_cast<uint64_t>(_mm_cvtsi128_si64(sum));
-    const uint64_t second = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sum, sum)));
-    const uint64_t pixels = Lookup(out, first) | static_cast<uint64_t>(Lookup(out, second)) << 32;
-    std::memcpy(destination + 4 * x, &pixels, sizeof(pixels));
   }
-}
+};
 
 }  // namespace
 
@@ -103,31 +47,7 @@ void BandRows::Reserve(int width) {
 
 void ConvertBandSse2(const NormalQualityBand& band, const InputTable& in, const OutputTables& out,
                      BandRows& rows) {
-  const int width = band.width;
-  const int chromaWidth = width / 2;
-  auto lumaRow = [&band](int i) { return band.y + static_cast<ptrdiff_t>(i) * band.width; };
-  auto destinationRow = [&band](int i) { return band.destination + i * band.pitch; };
-  // Chroma row c completes the odd row 2c − 1 above it and gives the even row 2c.
-  for (int c = 0; 2 * c - 1 < band.rows; ++c) {
-    const bool haveChroma = c < band.chromaRows;
-    const bool evenRow = 2 * c < band.rows;
-    uint64_t* half = rows.half[c & 1].data();
-    if (haveChroma) {
-      const ptrdiff_t offset = static_cast<ptrdiff_t>(c) * chromaWidth;
-      ExpandChromaRow(in, band.u + offset, band.v + offset, chromaWidth, rows.full.data(), half, evenRow);
-    }
-    if (c > 0) {
-      const int odd = 2 * c - 1;
-      if (haveChroma) {
-        EmitRow<true>(in, out, lumaRow(odd), rows.half[(c - 1) & 1].data(), half, width, destinationRow(odd));
-      } else {
-        EmitRow<false>(in, out, lumaRow(odd), rows.full.data(), nullptr, width, destinationRow(odd));
-      }
-    }
-    if (evenRow) {
-      EmitRow<false>(in, out, lumaRow(2 * c), rows.full.data(), nullptr, width, destinationRow(2 * c));
-    }
-  }
+  ConvertBandWith<Sse2Rows>(band, in, out, rows);
 }
 
 }  // namespace scale

@@ -39,5 +39,8 @@ struct BandRows {
 // chroma row above, then the chroma row below.
 void ConvertBandSse2(const NormalQualityBand& band, const InputTable& in, const OutputTables& out,
                      BandRows& rows);
+// The same bytes with AVX2 gathers for the output lookups; only where the processor has AVX2.
+void ConvertBandAvx2(const NormalQualityBand& band, const InputTable& in, const OutputTables& out,
+                     BandRows& rows);
 
 }  // namespace scale

@@ -11,12 +11,15 @@ namespace {
 // The statistics restart from an even spread, so a new run of pictures starts from flat curves.
 constexpr uint64_t kStatisticsReset = 65536;
 
+auto ChooseBandKernel() { return __builtin_cpu_supports("avx2") ? ConvertBandAvx2 : ConvertBandSse2; }
+
 int Index(Channel channel) { return std::clamp(static_cast<int>(channel), 0, 2); }
 
 }  // namespace
 
 NormalQualityConverter::NormalQualityConverter(color::FieldInterpolator& fieldInterpolator, int workerCount)
     : fieldInterpolator_(fieldInterpolator),
+      convertBand_(ChooseBandKernel()),
       inputTable_(std::make_unique<InputTable>()),
       outputTables_(std::make_unique<OutputTables>()),
       workers_(static_cast<size_t>(std::max(workerCount, 1))) {
@@ -208,7 +211,7 @@ int32_t NormalQualityConverter::RunJob(int index, int32_t state) {
     return -1;
   }
   Worker& worker = workers_[index];
-  ConvertBandSse2(worker.band, *inputTable_, *outputTables_, worker.rows);
+  convertBand_(worker.band, *inputTable_, *outputTables_, worker.rows);
   return kBandDone;
 }
 

@@ -101,6 +101,7 @@ class NormalQualityConverter {
   int32_t RunJob(int index, int32_t state);
 
   color::FieldInterpolator& fieldInterpolator_;
+  void (*const convertBand_)(const NormalQualityBand&, const InputTable&, const OutputTables&, BandRows&);
 
   std::atomic<bool> dcc_{false};
   // Set by SetDcc; the converting thread resets the statistics it owns.

@@ -42,6 +42,8 @@ struct OutputTables {
   uint8_t r[kSize];
   uint8_t g[kSize];
   uint8_t b[kSize];
+  // Vector gathers read four bytes at an index; these keep the last index inside the tables.
+  uint8_t gatherPadding[3];
 };
 
 // Luma and chroma curves from the level statistics (flat statistics give the plain

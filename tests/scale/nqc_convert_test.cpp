@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -16,6 +17,17 @@ namespace {
 
 using testing::RandomPicture;
 using testing::ReferenceConvert;
+
+using BandKernel = void (*)(const NormalQualityBand&, const InputTable&, const OutputTables&, BandRows&);
+
+// The band kernels this processor can run.
+std::vector<BandKernel> Kernels() {
+  std::vector<BandKernel> kernels = {ConvertBandSse2};
+  if (__builtin_cpu_supports("avx2")) {
+    kernels.push_back(ConvertBandAvx2);
+  }
+  return kernels;
+}
 
 // The converter's tables for its current settings, built the same way it builds them.
 struct Tables {
@@ -119,8 +131,13 @@ TEST(NqcConvertTest, BandKernelSaturatesLikeTheReferenceWithExtremeEntries) {
                                width,
                                height,
                                height / 2};
-  ConvertBandSse2(band, *tables.in, *tables.out, rows);
-  EXPECT_EQ(pixels, ReferenceConvert(picture.data(), width, height, *tables.in, *tables.out));
+  const std::vector<uint32_t> expected =
+      ReferenceConvert(picture.data(), width, height, *tables.in, *tables.out);
+  for (BandKernel kernel : Kernels()) {
+    std::fill(pixels.begin(), pixels.end(), 0);
+    kernel(band, *tables.in, *tables.out, rows);
+    EXPECT_EQ(pixels, expected);
+  }
 }
 
 // A single chroma detail on a zero background, read through an output table that shows the
@@ -142,7 +159,7 @@ class SplatTest : public ::testing::Test {
   void SetU(int j, int k) { picture_[kWidth * kHeight * 5 / 4 + k * (kWidth / 2) + j] = 200; }
 
   // The blue byte of every pixel, rows 0 … 7.
-  std::vector<int> Blue() {
+  std::vector<int> Blue(BandKernel kernel) {
     std::vector<uint32_t> pixels(kWidth * kHeight);
     BandRows rows;
     rows.Reserve(kWidth);
@@ -155,7 +172,7 @@ class SplatTest : public ::testing::Test {
                                  kWidth,
                                  kHeight,
                                  kHeight / 2};
-    ConvertBandSse2(band, *tables_.in, *tables_.out, rows);
+    kernel(band, *tables_.in, *tables_.out, rows);
     std::vector<int> blue;
     for (uint32_t p : pixels) {
       blue.push_back(static_cast<int>(p & 0xff));
@@ -175,20 +192,24 @@ TEST_F(SplatTest, OneChromaSampleSpreadsOverThreeByThreeWithWeightsOneHalfQuarte
       expected[(2 + dy) * kWidth + 2 + dx] = 100 >> (std::abs(dx) + std::abs(dy));
     }
   }
-  EXPECT_EQ(Blue(), expected);
+  for (BandKernel kernel : Kernels()) {
+    EXPECT_EQ(Blue(kernel), expected);
+  }
 }
 
 TEST_F(SplatTest, LastColumnAndBottomRowTakeTheLastSampleWithFullWeight) {
   SetU(3, 3);  // the bottom-right chroma sample, co-sited with (6, 6)
-  const std::vector<int> blue = Blue();
-  EXPECT_EQ(blue[6 * kWidth + 6], 100);
-  EXPECT_EQ(blue[6 * kWidth + 7], 100);  // last column: weight 1, not 1/2
-  EXPECT_EQ(blue[7 * kWidth + 6], 100);  // bottom row: weight 1
-  EXPECT_EQ(blue[7 * kWidth + 7], 100);
-  EXPECT_EQ(blue[5 * kWidth + 7], 50);
-  EXPECT_EQ(blue[5 * kWidth + 5], 25);
-  EXPECT_EQ(blue[6 * kWidth + 5], 50);
-  EXPECT_EQ(blue[4 * kWidth + 6], 0);
+  for (BandKernel kernel : Kernels()) {
+    const std::vector<int> blue = Blue(kernel);
+    EXPECT_EQ(blue[6 * kWidth + 6], 100);
+    EXPECT_EQ(blue[6 * kWidth + 7], 100);  // last column: weight 1, not 1/2
+    EXPECT_EQ(blue[7 * kWidth + 6], 100);  // bottom row: weight 1
+    EXPECT_EQ(blue[7 * kWidth + 7], 100);
+    EXPECT_EQ(blue[5 * kWidth + 7], 50);
+    EXPECT_EQ(blue[5 * kWidth + 5], 25);
+    EXPECT_EQ(blue[6 * kWidth + 5], 50);
+    EXPECT_EQ(blue[4 * kWidth + 6], 0);
+  }
 }
 
 TEST(NqcConvertTest, FieldPicturesAreTheConvertedFieldDoubled) {

@@ -1,0 +1,113 @@
+#include <benchmark/benchmark.h>
+#include <libyuv/convert_argb.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "color/field_interpolator.h"
+#include "scale/normal_quality_converter.h"
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+#include <libswscale/swscale.h>
+}
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+// A YV12 picture with smooth gradients and some grain, like decoded video.
+std::vector<uint8_t> MakePicture() {
+  std::vector<uint8_t> picture(kWidth * kHeight * 3 / 2 + 5);
+  std::mt19937 rng(3);
+  auto fill = [&rng](uint8_t* plane, int width, int height, double base, double fx, double fy) {
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const double v = base + 60 * std::sin(x * fx + y * 0.004) + 30 * std::cos(y * fy) +
+                         static_cast<int>(rng() % 13) - 6;
+        plane[y * width + x] = static_cast<uint8_t>(std::clamp(v, 16.0, 240.0));
+      }
+    }
+  };
+  fill(picture.data(), kWidth, kHeight, 120, 0.011, 0.017);
+  uint8_t* v = picture.data() + kWidth * kHeight;
+  fill(v, kWidth / 2, kHeight / 2, 128, 0.023, 0.013);
+  fill(v + kWidth * kHeight / 4, kWidth / 2, kHeight / 2, 128, 0.017, 0.029);
+  return picture;
+}
+
+void BM_Convert1080pVistrel(benchmark::State& state) {
+  const std::vector<uint8_t> picture = MakePicture();
+  std::vector<uint8_t> out(kWidth * kHeight * 4);
+  color::FieldInterpolator interpolator;
+  scale::NormalQualityConverter converter(interpolator);
+  converter.Convert(picture.data(), out.data(), kWidth, kHeight, 4 * kWidth, 0);  // builds the tables
+  for (auto _ : state) {
+    converter.Convert(picture.data(), out.data(), kWidth, kHeight, 4 * kWidth, 0);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(BM_Convert1080pVistrel)
+    ->Name("BM_Convert1080p/vistrel")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+void BM_Convert1080pLibyuv(benchmark::State& state) {
+  const std::vector<uint8_t> picture = MakePicture();
+  std::vector<uint8_t> out(kWidth * kHeight * 4);
+  const uint8_t* y = picture.data();
+  const uint8_t* v = y + kWidth * kHeight;
+  const uint8_t* u = v + kWidth * kHeight / 4;
+  for (auto _ : state) {
+    libyuv::I420ToARGB(y, kWidth, u, kWidth / 2, v, kWidth / 2, out.data(), 4 * kWidth, kWidth, kHeight);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(BM_Convert1080pLibyuv)
+    ->Name("BM_Convert1080p/libyuv")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+void BM_Convert1080pSwscale(benchmark::State& state) {
+  const std::vector<uint8_t> picture = MakePicture();
+  std::vector<uint8_t> out(kWidth * kHeight * 4);
+  SwsContext* context =
+      sws_getContext(kWidth, kHeight, AV_PIX_FMT_YUV420P, kWidth, kHeight, AV_PIX_FMT_BGRA,
+                     SWS_BILINEAR | SWS_FULL_CHR_H_INT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+  const uint8_t* y = picture.data();
+  const uint8_t* v = y + kWidth * kHeight;
+  const uint8_t* u = v + kWidth * kHeight / 4;
+  const uint8_t* planes[3] = {y, u, v};
+  const int strides[3] = {kWidth, kWidth / 2, kWidth / 2};
+  uint8_t* outPlanes[1] = {out.data()};
+  const int outStrides[1] = {4 * kWidth};
+  for (auto _ : state) {
+    sws_scale(context, planes, strides, 0, kHeight, outPlanes, outStrides);
+    benchmark::DoNotOptimize(out.data());
+  }
+  sws_freeContext(context);
+}
+BENCHMARK(BM_Convert1080pSwscale)
+    ->Name("BM_Convert1080p/swscale")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+void BM_Convert1080pMemcpy(benchmark::State& state) {
+  const std::vector<uint8_t> in(kWidth * kHeight * 4, 1);
+  std::vector<uint8_t> out(kWidth * kHeight * 4);
+  for (auto _ : state) {
+    std::memcpy(out.data(), in.data(), out.size());
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(BM_Convert1080pMemcpy)
+    ->Name("BM_Convert1080p/memcpy")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -10,6 +10,7 @@
 #include "color/colour_state.h"
 #include "common/allocation_lock.h"
 #include "platform/system/system.h"
+#include "scale/lanczos_resizer.h"
 #include "platform/ui/main_window.h"
 
 namespace app {
@@ -41,6 +42,8 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
 
   InitColourFromSettings(settings_);
 
+  presentationResizer_ = std::make_unique<Media::LanczosResizerH8_8>(settings_.ntap >> 1);
+
   window_->AttachMenu(true);
 
   for (const playback::FileName& name : files) {
@@ -59,6 +62,7 @@ void Shell::ShutDown() {
   color::ReleaseColour();
   window_.reset();
   clock_.reset();
+  presentationResizer_.reset();
   common::AllocationLock::Release();
 }
 

@@ -7,6 +7,9 @@
 #include "playback/file_name.h"
 #include "playback/playback_clock.h"
 
+namespace Media {
+class LanczosResizerH8_8;
+}
 namespace platform::ui {
 class MainWindow;
 }
@@ -40,6 +43,7 @@ class Shell {
   int processorCount_ = 1;
   std::unique_ptr<playback::PlaybackClock> clock_;
   std::unique_ptr<platform::ui::MainWindow> window_;
+  std::unique_ptr<Media::LanczosResizerH8_8> presentationResizer_;
   bool started_ = false;
 };
 

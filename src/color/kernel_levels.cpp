@@ -1,0 +1,27 @@
+#include "color/kernel_levels.h"
+
+namespace color {
+
+void LoadKernelLevels(const LumaLevelTable& luma, const ChromaMatrix8& matrix, KernelLevels& levels) {
+  for (int i = 0; i < 256; ++i) {
+    levels.luma[i] = luma[i];
+    const int32_t cbB = matrix.cbB[i];
+    const int32_t cbG = matrix.cbG[i];
+    const int32_t crG = matrix.crG[i];
+    const int32_t crR = matrix.crR[i];
+    for (int k = 0; k < 3; ++k) {
+      int32_t* cb = levels.cb[k][i];
+      int32_t* cr = levels.cr[k][i];
+      cb[0] = cbB >> k;
+      cb[1] = cbG >> k;
+      cb[2] = 0;
+      cb[3] = 0;
+      cr[0] = 0;
+      cr[1] = crG >> k;
+      cr[2] = crR >> k;
+      cr[3] = 0;
+    }
+  }
+}
+
+}  // namespace color

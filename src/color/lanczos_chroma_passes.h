@@ -1,0 +1,94 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include "color/lanczos_chroma_filter.h"
+
+namespace color {
+
+// The two passes that double a chroma plane with the Lanczos filter. Inputs are chroma level
+// table values shifted right by 2 (0 … 16383); a filtered sum of 16.16-weighted inputs is
+// shifted right by 14, made signed by subtracting 32768, saturated to 16 bits and made offset
+// binary again. The vector variants give the same values as the scalar definitions below.
+
+// Vertical pass, one output row of `count` samples from six source rows and their weights,
+// written shifted right by 2 as the horizontal pass's input.
+using VerticalChromaPassFn = void (*)(const int16_t* const rows[ChromaTaps::kTaps], const int32_t* weights,
+                                      int count, int16_t* out);
+// Horizontal pass, 2 × count offset-binary outputs from a row of `count` inputs that is padded
+// (edge samples repeated) by KernelScratch::kRowPad before it and 64 after it. Every even
+// output takes the weights of `even`, every odd one those of `odd`.
+using HorizontalChromaPassFn = void (*)(const int16_t* row, const ChromaTaps& even, const ChromaTaps& odd,
+                                        int count, uint16_t* out);
+
+struct ChromaPasses {
+  VerticalChromaPassFn vertical;
+  HorizontalChromaPassFn horizontal;
+};
+
+// SSE2 always; AVX2 when `avx2` is true.
+ChromaPasses SelectChromaPasses(bool avx2);
+// The variant for this processor.
+const ChromaPasses& GetChromaPasses();
+
+void VerticalChromaPassSse2(const int16_t* const rows[ChromaTaps::kTaps], const int32_t* weights, int count,
+                            int16_t* out);
+void HorizontalChromaPassSse2(const int16_t* row, const ChromaTaps& even, const ChromaTaps& odd, int count,
+                              uint16_t* out);
+void VerticalChromaPassAvx2(const int16_t* const rows[ChromaTaps::kTaps], const int32_t* weights, int count,
+                            int16_t* out);
+void HorizontalChromaPassAvx2(const int16_t* row, const ChromaTaps& even, const ChromaTaps& odd, int count,
+                              uint16_t* out);
+
+// Scalar definitions, used for the samples the vectors leave over. Static so that the AVX2
+// translation unit keeps its own copies.
+namespace chroma_pass {
+
+// The filtered sum of six inputs; it always fits 32 bits (inputs below 2^14, weights summing
+// to 2^16 with lobes of less than 0.2), so the vectors' wrapping 32-bit sums are exact.
+static inline int64_t Sum(const int16_t* const inputs[ChromaTaps::kTaps], const int32_t* weights, int at) {
+  int64_t sum = 0;
+  for (int j = 0; j < ChromaTaps::kTaps; ++j) {
+    sum += static_cast<int64_t>(inputs[j][at]) * weights[j];
+  }
+  return sum;
+}
+
+static inline uint16_t OffsetBinary(int64_t sum) {
+  return static_cast<uint16_t>(std::clamp<int64_t>((sum >> 14) - 32768, -32768, 32767) + 32768);
+}
+
+static inline void VerticalSamples(const int16_t* const rows[ChromaTaps::kTaps], const int32_t* weights,
+                                   int begin, int end, int16_t* out) {
+  for (int x = begin; x < end; ++x) {
+    out[x] = static_cast<int16_t>(OffsetBinary(Sum(rows, weights, x)) >> 2);
+  }
+}
+
+static inline void HorizontalSamples(const int16_t* row, const ChromaTaps& even, const ChromaTaps& odd,
+                                     int begin, int end, uint16_t* out) {
+  for (int k = begin; k < end; ++k) {
+    int64_t e = 0;
+    int64_t o = 0;
+    for (int j = 0; j < ChromaTaps::kTaps; ++j) {
+      e += static_cast<int64_t>(row[k - 3 + j]) * even.weights[j];
+      o += static_cast<int64_t>(row[k - 2 + j]) * odd.weights[j];
+    }
+    out[2 * k] = OffsetBinary(e);
+    out[2 * k + 1] = OffsetBinary(o);
+  }
+}
+
+// A 16.16 weight w as a · 32768 + b with 0 ≤ b < 32768, both 16-bit, for pmaddwd.
+static inline int32_t HighPart(int32_t w) { return w >> 15; }
+static inline int32_t LowPart(int32_t w) { return w & 0x7FFF; }
+// Two taps' parts as the 16-bit pair pmaddwd multiplies with an interleaved input pair.
+static inline int32_t Pair(int32_t first, int32_t second) {
+  return static_cast<int32_t>((static_cast<uint32_t>(second) << 16) |
+                              (static_cast<uint32_t>(first) & 0xFFFF));
+}
+
+}  // namespace chroma_pass
+
+}  // namespace color

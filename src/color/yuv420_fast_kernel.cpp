@@ -1,0 +1,89 @@
+#include "color/yuv420_fast_kernel.h"
+
+#include <cstring>
+
+#include "color/colour_state.h"
+#include "color/yv12_kernel_frame.h"
+
+namespace color {
+namespace {
+
+// Chroma factors at 1.0 = 4095 applied to signed 16-bit chroma, keeping the high 16 bits of
+// the product: red from Cr, green from Cr and from Cb, blue from Cb.
+constexpr int32_t kRedFromCr = 5747;
+constexpr int32_t kGreenFromCr = -2925;
+constexpr int32_t kGreenFromCb = -1095;
+constexpr int32_t kBlueFromCb = 7262;
+
+// The per-level terms of one picture. Luma is the level table halved (−16384 … 16383) and no
+// chroma term exceeds 3632 in size, so every sum stays inside signed 16 bits: the 16-bit
+// saturation can never act, and the raw 16 bits of the 32-bit sum index the tables directly.
+struct FastLevels {
+  int32_t luma[256];
+  int32_t blueFromCb[256];
+  int32_t greenFromCb[256];
+  int32_t greenFromCr[256];
+  int32_t redFromCr[256];
+};
+
+void LoadFastLevels(const ColourTables& tables, FastLevels& levels) {
+  for (int i = 0; i < 256; ++i) {
+    levels.luma[i] = (*tables.lumaLevel)[i] >> 1;
+    const int32_t c = static_cast<int32_t>((*tables.chromaLevel)[i]) - 32768;
+    levels.blueFromCb[i] = (c * kBlueFromCb) >> 16;
+    levels.greenFromCb[i] = (c * kGreenFromCb) >> 16;
+    levels.greenFromCr[i] = (c * kGreenFromCr) >> 16;
+    levels.redFromCr[i] = (c * kRedFromCr) >> 16;
+  }
+}
+
+inline void Store(uint8_t* out, uint32_t pixel) { std::memcpy(out, &pixel, sizeof pixel); }
+
+}  // namespace
+
+bool ConvertYv12Fast(const uint8_t* source, uint8_t* destination, int width, int height, ptrdiff_t pitch,
+                     int /*ycOffset*/, bool dcc, int field) {
+  const ColourTables& tables = GetColourTables();
+  Yv12KernelFrame frame;
+  if (!tables.lumaLevel || !tables.chromaLevel || !tables.channelB ||
+      !frame.Begin(source, destination, width, height, pitch, field)) {
+    return false;
+  }
+  if (dcc) {
+    frame.AccumulateDcc();
+  }
+  FastLevels levels;
+  LoadFastLevels(tables, levels);
+  const ChannelTable& red = (*tables.channelB)[0];
+  const ChannelTable& green = (*tables.channelB)[1];
+  const ChannelTable& blue = (*tables.channelB)[2];
+  auto pixel = [&](int y, int32_t b, int32_t g, int32_t r) {
+    const int32_t l = levels.luma[y];
+    return static_cast<uint32_t>(blue[(l + b) & 0xFFFF]) |
+           static_cast<uint32_t>(green[(l + g) & 0xFFFF]) << 8 |
+           static_cast<uint32_t>(red[(l + r) & 0xFFFF]) * 0x01010000u;
+  };
+
+  const int chromaWidth = frame.ChromaWidth();
+  for (int j = 0; j < frame.ChromaHeight(); ++j) {
+    const uint8_t* y0 = frame.Y() + static_cast<ptrdiff_t>(2 * j) * width;
+    const uint8_t* y1 = y0 + width;
+    const uint8_t* v = frame.V() + static_cast<ptrdiff_t>(j) * chromaWidth;
+    const uint8_t* u = frame.U() + static_cast<ptrdiff_t>(j) * chromaWidth;
+    uint8_t* out0 = frame.TargetRow(2 * j);
+    uint8_t* out1 = frame.TargetRow(2 * j + 1);
+    for (int i = 0; i < chromaWidth; ++i) {
+      const int32_t b = levels.blueFromCb[u[i]];
+      const int32_t g = levels.greenFromCb[u[i]] + levels.greenFromCr[v[i]];
+      const int32_t r = levels.redFromCr[v[i]];
+      const int x = 2 * i;
+      Store(out0 + 4 * x, pixel(y0[x], b, g, r));
+      Store(out0 + 4 * x + 4, pixel(y0[x + 1], b, g, r));
+      Store(out1 + 4 * x, pixel(y1[x], b, g, r));
+      Store(out1 + 4 * x + 4, pixel(y1[x + 1], b, g, r));
+    }
+  }
+  return frame.Finish();
+}
+
+}  // namespace color

@@ -1,0 +1,157 @@
+#include "audio/audio_decoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "audio/adpcm_units.h"
+#include "audio/pcm_widening.h"
+#include "avi/audio_stream.h"
+
+namespace audio {
+
+namespace {
+
+constexpr uint32_t kWideSampleBytes = 8;
+
+// m × p / n without overflow of the product.
+int64_t ScaledPosition(uint64_t m, int64_t p, uint64_t n) {
+  __extension__ typedef unsigned __int128 Wide;
+  return static_cast<int64_t>(static_cast<Wide>(m) * static_cast<uint64_t>(p) / n);
+}
+
+}  // namespace
+
+uint32_t AudioDecoder::Chain::Read(int64_t position, uint32_t count, uint8_t* destination) const {
+  if (position < 0 || count == 0) return 0;
+  int64_t got = callback(stage, kChainRead, stream, static_cast<intptr_t>(position), 0,
+                         static_cast<intptr_t>(count), reinterpret_cast<intptr_t>(destination));
+  return got <= 0 ? 0 : static_cast<uint32_t>(std::min<int64_t>(got, count));
+}
+
+uint64_t AudioDecoder::Chain::TotalLength() const {
+  uint64_t total = 0;
+  callback(stage, kChainTotalLength, stream, reinterpret_cast<intptr_t>(&total), 0, 0, 0);
+  return total;
+}
+
+int64_t AudioDecoder::Chain::SourcePosition(int64_t position) const {
+  uint64_t wanted = static_cast<uint64_t>(position);
+  uint64_t copy = 0;
+  int64_t source = callback(stage, kChainSourcePosition, stream, reinterpret_cast<intptr_t>(&wanted),
+                            reinterpret_cast<intptr_t>(&copy), 0, 0);
+  return source < 0 ? 0 : source;
+}
+
+AudioDecoder::AudioDecoder(const avi::AudioStream& stream) {
+  const avi::WaveFormat* format = stream.OutputFormat();
+  size_t size = sizeof(avi::WaveFormat) + (format->formatTag == avi::kWaveFormatPcm ? 0 : format->cbSize);
+  input_.assign(reinterpret_cast<const uint8_t*>(format), reinterpret_cast<const uint8_t*>(format) + size);
+  if (format->formatTag == avi::kWaveFormatPcm) {
+    // Widened samples carry at most 64 bits, so only narrower sources are taken.
+    uint16_t bits = format->bitsPerSample;
+    if (bits != 8 && bits != 16 && bits != 24 && bits != 32) input_.clear();
+    reinterpret_cast<avi::WaveFormat*>(input_.data())->cbSize = 0;
+  }
+  bool built;
+  switch (format->formatTag) {
+    case avi::kWaveFormatPcm:
+      built = !input_.empty() && BuildWideOutput();
+      break;
+    case kWaveFormatStepAdpcm:
+    case kWaveFormatFilterAdpcm:
+    case kWaveFormatXaAdpcm:
+      built = BuildWideOutput();
+      break;
+    default:
+      built = OpenAcm();
+      break;
+  }
+  if (!built) {
+    CloseAcm();
+    input_.clear();
+    output_.clear();
+  }
+}
+
+AudioDecoder::~AudioDecoder() { CloseAcm(); }
+
+const avi::WaveFormat* AudioDecoder::InputFormat() const { return input_.empty() ? nullptr : &In(); }
+
+const avi::WaveFormat* AudioDecoder::OutputFormat() const { return output_.empty() ? nullptr : &Out(); }
+
+bool AudioDecoder::BuildWideOutput() {
+  const avi::WaveFormat& in = In();
+  uint64_t blockAlign = uint64_t{in.channels} * kWideSampleBytes;
+  uint64_t byteRate = blockAlign * in.samplesPerSec;
+  if (in.channels == 0 || in.samplesPerSec == 0 || blockAlign > UINT16_MAX || byteRate > UINT32_MAX)
+    return false;
+
+  uint16_t tag = in.formatTag;
+  if (tag != avi::kWaveFormatPcm) {
+    if (in.channels > 2) return false;
+    bool stereo = in.channels == 2;
+    if (tag == kWaveFormatXaAdpcm) {
+      layout_ = {kXaGroupBytes, 1, kXaGroupOutput};
+    } else if (tag == kWaveFormatStepAdpcm) {
+      layout_ = {kStepBlockBytes * in.channels, 1, kStepBlockSamples * kWideSampleBytes * in.channels};
+    } else if (stereo) {
+      // Each block-aligned chunk holds the left blocks in its first half, the right in its second.
+      if (in.blockAlign == 0 || in.blockAlign % (2 * kFilterBlockBytes) != 0) return false;
+      layout_ = {in.blockAlign, in.blockAlign / (2 * kFilterBlockBytes),
+                 2 * kFilterBlockSamples * kWideSampleBytes};
+    } else {
+      if (in.blockAlign == 0 || in.blockAlign % kFilterBlockBytes != 0) return false;
+      layout_ = {kFilterBlockBytes, 1, kFilterBlockSamples * kWideSampleBytes};
+    }
+    carry_.resize(layout_.unitOutput);
+    unit_.resize(layout_.unitOutput);
+  }
+
+  output_.assign(sizeof(avi::WaveFormat), 0);
+  auto* out = reinterpret_cast<avi::WaveFormat*>(output_.data());
+  out->formatTag = avi::kWaveFormatPcm;
+  out->channels = in.channels;
+  out->samplesPerSec = in.samplesPerSec;
+  out->bitsPerSample = 64;
+  out->blockAlign = static_cast<uint16_t>(blockAlign);
+  out->avgBytesPerSec = static_cast<uint32_t>(byteRate);
+  return true;
+}
+
+uint32_t AudioDecoder::Read(int stage, ChainCallback callback, avi::AudioStream* stream, int64_t position,
+                            uint32_t count, uint8_t* destination) {
+  if (Failed() || !callback || !destination || position < 0) return 0;
+  Chain chain{stage, callback, stream};
+  switch (In().formatTag) {
+    case avi::kWaveFormatPcm:
+      return ReadPcm(chain, position, count, destination);
+    case kWaveFormatAc3:
+      return ReadAc3(chain, position, count, destination);
+    case kWaveFormatStepAdpcm:
+    case kWaveFormatFilterAdpcm:
+    case kWaveFormatXaAdpcm:
+      return ReadAdpcm(chain, position, count, destination);
+    default:
+      return ReadAcm(chain, position, count, destination);
+  }
+}
+
+uint32_t AudioDecoder::ReadPcm(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination) {
+  uint32_t sampleBytes = In().bitsPerSample / 8;
+  uint32_t samples = count / kWideSampleBytes;
+  uint32_t produced = 0;
+  if (samples > 0) {
+    uint64_t wanted = uint64_t{samples} * sampleBytes;
+    scratch_.resize(wanted);
+    uint32_t got =
+        chain.Read(ScaledPosition(wanted, position, count), static_cast<uint32_t>(wanted), scratch_.data());
+    // A partial trailing sample is dropped.
+    uint32_t whole = got / sampleBytes;
+    WidenPcm(scratch_.data(), whole, In().bitsPerSample, destination);
+    produced = whole * kWideSampleBytes;
+  }
+  position_ = position + produced;
+  return produced;
+}
+
+}  // namespace audio

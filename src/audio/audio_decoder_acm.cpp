@@ -1,0 +1,170 @@
+// The paths through the audio compression layer: AC-3 one frame per conversion with the
+// dialogue-level gain, and every other format one second of source per conversion.
+#include <algorithm>
+#include <cstring>
+
+#include "audio/audio_decoder.h"
+#include "platform/acm/acm_result.h"
+#include "platform/acm/format_suggest.h"
+
+namespace audio {
+
+namespace {
+
+namespace acm = platform::acm;
+
+constexpr uint16_t kWaveFormatMpegLayer3 = 0x55;
+constexpr uint32_t kAc3FrameSamples = 1536;
+// Far above the longest AC-3 frame; a format that claims more is broken.
+constexpr uint64_t kMaxAc3FrameBytes = 65536;
+
+// The MPEG Layer III extension as decoders of this format expect it.
+struct Mp3Extension {
+  uint16_t id;
+  uint32_t flags;
+  uint16_t blockSize;
+  uint16_t framesPerBlock;
+  uint16_t codecDelay;
+} __attribute__((packed));
+static_assert(sizeof(Mp3Extension) == 12);
+
+}  // namespace
+
+bool AudioDecoder::OpenAcm() {
+  auto* in = reinterpret_cast<avi::WaveFormat*>(input_.data());
+  if (in->formatTag == kWaveFormatMpegLayer3 && in->cbSize == sizeof(Mp3Extension)) {
+    Mp3Extension extension;
+    std::memcpy(&extension, input_.data() + sizeof(avi::WaveFormat), sizeof extension);
+    if (extension.id != 1 || extension.flags != 2) {
+      extension = {1, 2, 960, 1, 1393};
+      std::memcpy(input_.data() + sizeof(avi::WaveFormat), &extension, sizeof extension);
+    }
+  }
+  if (in->formatTag == kWaveFormatAc3) {
+    if (in->samplesPerSec == 0) return false;
+    uint64_t frameBytes = uint64_t{in->avgBytesPerSec} * kAc3FrameSamples / in->samplesPerSec;
+    if (frameBytes == 0 || frameBytes > kMaxAc3FrameBytes) return false;
+    ac3FrameBytes_ = static_cast<uint32_t>(frameBytes);
+  }
+
+  uint32_t formatSize = acm::MaxFormatSize();
+  output_.assign(formatSize, 0);
+  auto* out = reinterpret_cast<avi::WaveFormat*>(output_.data());
+  out->formatTag = avi::kWaveFormatPcm;
+  if (acm::SuggestFormat(in, out, formatSize, acm::kSuggestFormatTag) != acm::kOk) return false;
+  if (acm::Stream::Open(&acm_, in, out, acm::kOpenNonRealtime) != acm::kOk) return false;
+  if (acm_->Size(in->avgBytesPerSec, &decodedSize_, acm::kSizeSource) != acm::kOk) return false;
+
+  uint32_t sourceBytes = in->avgBytesPerSec;
+  if (in->formatTag == kWaveFormatAc3) {
+    sourceBytes = ac3FrameBytes_;
+    decodedSize_ = uint32_t{out->blockAlign} * kAc3FrameSamples;
+  }
+  source_.assign(sourceBytes, 0);
+  decoded_.assign(decodedSize_, 0);
+  header_ = {};
+  header_.source = source_.data();
+  header_.sourceLength = sourceBytes;
+  header_.destination = decoded_.data();
+  header_.destinationLength = decodedSize_;
+  if (acm_->Prepare(&header_) != acm::kOk) return false;
+  header_.sourceLength = 0;
+  header_.sourceLengthUsed = 0;
+  header_.destinationLengthUsed = 0;
+  convertFlags_ = acm::kConvertStart | acm::kConvertBlockAlign;
+  return true;
+}
+
+void AudioDecoder::CloseAcm() {
+  if (acm_ && (header_.status & platform::acm::kHeaderPrepared)) acm_->Unprepare(&header_);
+  acm_.reset();
+  source_.clear();
+  decoded_.clear();
+}
+
+uint32_t AudioDecoder::ReadAc3(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination) {
+  const uint64_t frameOutput = uint64_t{Out().blockAlign} * kAc3FrameSamples;
+  uint64_t index = static_cast<uint64_t>(position) / frameOutput;
+  uint64_t sourcePosition = index * ac3FrameBytes_;
+  uint64_t frameStart = index * frameOutput;
+  uint32_t flags = frameStart == 0 ? acm::kConvertStart | acm::kConvertBlockAlign : acm::kConvertBlockAlign;
+  uint32_t produced = 0;
+  while (produced < count && sourcePosition <= static_cast<uint64_t>(INT64_MAX)) {
+    // A read that ended inside a frame left it decoded; the next read goes on from it rather
+    // than decoding it again over its own overlap.
+    if (static_cast<int64_t>(index) != ac3Frame_) {
+      // The stream ends where no whole frame is left to read.
+      uint32_t got = chain.Read(static_cast<int64_t>(sourcePosition), ac3FrameBytes_, source_.data());
+      if (got < ac3FrameBytes_) break;
+      header_.sourceLength = got;
+      header_.destinationLength = static_cast<uint32_t>(frameOutput);
+      header_.sourceLengthUsed = 0;
+      header_.destinationLengthUsed = 0;
+      if (acm_->Convert(&header_, flags) != acm::kOk) break;
+      if (!gain_.Built() && source_[0] == 0x0B && source_[1] == 0x77) gain_.Build(source_.data(), got);
+      // A frame that decodes to nothing plays as a frame of silence, so later frames keep
+      // their positions.
+      ac3FrameOutput_ = header_.destinationLengthUsed;
+      if (ac3FrameOutput_ == 0) {
+        ac3FrameOutput_ = static_cast<uint32_t>(frameOutput);
+        std::memset(decoded_.data(), 0, ac3FrameOutput_);
+      }
+      ac3Frame_ = static_cast<int64_t>(index);
+    }
+    flags = acm::kConvertBlockAlign;
+    uint64_t skip = static_cast<uint64_t>(position) + produced - frameStart;
+    if (skip < ac3FrameOutput_) {
+      uint32_t take = std::min<uint32_t>(ac3FrameOutput_ - static_cast<uint32_t>(skip), count - produced);
+      std::memcpy(destination + produced, decoded_.data() + skip, take);
+      produced += take;
+    }
+    ++index;
+    sourcePosition += ac3FrameBytes_;
+    frameStart += frameOutput;
+  }
+  if (gain_.Built() && Out().bitsPerSample == 16) gain_.Apply(destination, produced / 2);
+  position_ = position + produced;
+  return produced;
+}
+
+uint32_t AudioDecoder::ReadAcm(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination) {
+  if (position != position_) {
+    sourcePosition_ = chain.SourcePosition(position);
+    header_.sourceLength = 0;
+    header_.sourceLengthUsed = 0;
+    header_.destinationLengthUsed = 0;
+    waiting_ = 0;
+    position_ = position;
+  }
+  uint64_t total = chain.TotalLength();
+  uint32_t produced = 0;
+  uint32_t lastRead = 1;
+  while (static_cast<uint64_t>(position_) < total) {
+    if (waiting_ > 0) {
+      uint32_t take = std::min(waiting_, count - produced);
+      std::memcpy(destination + produced, decoded_.data(), take);
+      produced += take;
+      position_ += take;
+      waiting_ -= take;
+      if (waiting_ > 0) std::memmove(decoded_.data(), decoded_.data() + take, waiting_);
+      if (produced == count) break;
+    }
+    if (lastRead == 0) break;
+    sourcePosition_ += header_.sourceLengthUsed;
+    header_.sourceLengthUsed = 0;
+    lastRead = chain.Read(sourcePosition_, In().avgBytesPerSec, source_.data());
+    header_.sourceLength = lastRead;
+    header_.destinationLength = decodedSize_;
+    header_.destinationLengthUsed = 0;
+    int result = acm_->Convert(&header_, convertFlags_);
+    convertFlags_ = acm::kConvertBlockAlign;
+    if (result != acm::kOk) break;
+    waiting_ = header_.destinationLengthUsed;
+    // Bytes the codec can make nothing of (a frame cut off at the end) would come back the
+    // same on every round.
+    if (header_.sourceLengthUsed == 0 && waiting_ == 0) break;
+  }
+  return produced;
+}
+
+}  // namespace audio

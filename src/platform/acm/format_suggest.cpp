@@ -1,0 +1,28 @@
+#include "platform/acm/format_suggest.h"
+
+#include <cstring>
+
+#include "platform/acm/acm_result.h"
+#include "platform/acm/codec_choice.h"
+
+namespace platform::acm {
+
+uint32_t MaxFormatSize() { return sizeof(avi::WaveFormat); }
+
+int SuggestFormat(const avi::WaveFormat* source, avi::WaveFormat* destination, uint32_t destinationSize,
+                  uint32_t flags) {
+  if (!source || !destination || destinationSize < sizeof(avi::WaveFormat)) return kInvalidParameter;
+  if ((flags & kSuggestFormatTag) && destination->formatTag != 1) return kNotPossible;
+  CodecChoice choice;
+  if (!ChooseCodec(source, &choice)) return kNotPossible;
+  std::memset(destination, 0, destinationSize);
+  destination->formatTag = 1;
+  destination->channels = source->channels;
+  destination->samplesPerSec = source->samplesPerSec;
+  destination->bitsPerSample = 16;
+  destination->blockAlign = static_cast<uint16_t>(source->channels * 2);
+  destination->avgBytesPerSec = destination->blockAlign * source->samplesPerSec;
+  return kOk;
+}
+
+}  // namespace platform::acm

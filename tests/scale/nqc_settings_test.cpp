@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "color/field_interpolator.h"
@@ -134,6 +136,32 @@ TEST_F(NqcSettingsTest, StatisticsChangeTheCurvesOnlyAtTheNextInputRebuild) {
   fresh.Reset(65536);
   GatherLevelStatistics(smooth.data(), kWidth, kWidth, kHeight, fresh);
   EXPECT_EQ(Convert(smooth), Expected(smooth, settings, fresh));
+}
+
+TEST_F(NqcSettingsTest, SettersMayRunWhileAnotherThreadConverts) {
+  const std::vector<uint8_t> picture = RandomPicture(kWidth, kHeight, 17);
+  std::atomic<bool> done{false};
+  std::thread commands([this, &done] {
+    for (int i = 0; !done.load(std::memory_order_relaxed); ++i) {
+      converter_.SetBrightness(1.0 + (i % 5) * 0.05);
+      converter_.SetMonitorBrightness(100 - i % 20);
+      converter_.SetDcc(i % 2 == 0);
+      std::this_thread::yield();
+    }
+  });
+  for (int i = 0; i < 30; ++i) {
+    Convert(picture);
+  }
+  done.store(true, std::memory_order_relaxed);
+  commands.join();
+  // Once the commands stop, the next picture shows their last values.
+  converter_.SetDcc(false);
+  converter_.SetBrightness(1.1);
+  converter_.SetMonitorBrightness(90);
+  NormalQualitySettings settings;
+  settings.brightness = 1.1;
+  settings.monitorBrightness = 90;
+  EXPECT_EQ(Convert(picture), Expected(picture, settings, LevelStatistics{}));
 }
 
 }  // namespace

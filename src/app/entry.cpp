@@ -19,7 +19,7 @@ bool DisplayReachable() {
 
 }  // namespace
 
-int RunPlayer(int argc, char** argv, const std::function<void(platform::ui::MainWindow&)>& started) {
+int RunPlayer(int argc, char** argv, const std::function<void(Shell&)>& started) {
   // The file names are taken before Qt sees the arguments, so that none is read as a Qt option.
   const std::vector<playback::FileName> files = CommandLineFiles(argc, argv);
   if (!DisplayReachable()) {
@@ -36,7 +36,7 @@ int RunPlayer(int argc, char** argv, const std::function<void(platform::ui::Main
     return 1;
   }
   if (started) {
-    QTimer::singleShot(0, [&] { started(*shell.Window()); });
+    QTimer::singleShot(0, [&] { started(shell); });
   }
   QApplication::exec();
   shell.ShutDown();

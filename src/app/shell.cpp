@@ -1,7 +1,6 @@
 #include "app/shell.h"
 
 #include <QApplication>
-#include <QWindow>
 
 #include "app/colour_setup.h"
 #include "app/commands.h"
@@ -9,9 +8,11 @@
 #include "app/settings_store.h"
 #include "color/colour_state.h"
 #include "common/allocation_lock.h"
+#include "platform/display/create_device.h"
+#include "platform/display/video_window.h"
 #include "platform/system/system.h"
-#include "scale/lanczos_resizer.h"
 #include "platform/ui/main_window.h"
+#include "scale/lanczos_resizer.h"
 
 namespace app {
 
@@ -32,7 +33,8 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
 
   LoadSettings(settings_);
 
-  window_ = std::make_unique<platform::ui::MainWindow>("Vistrel", new QWindow());
+  auto* videoWindow = new platform::display::VideoWindow();
+  window_ = std::make_unique<platform::ui::MainWindow>("Vistrel", videoWindow);
   window_->onCommand = [this](int command) { OnCommand(command); };
   window_->onMenu = [this](bool open) { OnMenu(open); };
   window_->onClose = [this] { OnDestroy(); };
@@ -40,11 +42,20 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
   window_->SetItemChecked(kCmdDcc, settings_.enableDcc != 0);
   window_->show();
 
+  display_.device = platform::display::CreateDevice(videoWindow);
+  if (display_.device == nullptr) {
+    window_.reset();
+    clock_.reset();
+    common::AllocationLock::Release();
+    return 1;
+  }
+
   InitColourFromSettings(settings_);
 
   presentationResizer_ = std::make_unique<Media::LanczosResizerH8_8>(settings_.ntap >> 1);
 
   window_->AttachMenu(true);
+  playback::EnterWindowedMode(display_);
 
   for (const playback::FileName& name : files) {
     OpenFile(name);
@@ -60,6 +71,7 @@ void Shell::ShutDown() {
   started_ = false;
   SaveSettings(settings_);
   color::ReleaseColour();
+  playback::ReleaseDisplay(display_);
   window_.reset();
   clock_.reset();
   presentationResizer_.reset();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/settings.h"
+#include "playback/display_objects.h"
 #include "playback/file_name.h"
 #include "playback/playback_clock.h"
 
@@ -32,6 +33,7 @@ class Shell {
 
   platform::ui::MainWindow* Window() const { return window_.get(); }
   int ProcessorCount() const { return processorCount_; }
+  const playback::DisplayObjects& Display() const { return display_; }
 
  private:
   void OnCommand(int command);
@@ -44,6 +46,7 @@ class Shell {
   std::unique_ptr<playback::PlaybackClock> clock_;
   std::unique_ptr<platform::ui::MainWindow> window_;
   std::unique_ptr<Media::LanczosResizerH8_8> presentationResizer_;
+  playback::DisplayObjects display_;
   bool started_ = false;
 };
 

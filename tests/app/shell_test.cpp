@@ -1,3 +1,5 @@
+#include "app/shell.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -30,7 +32,12 @@ TEST(Shell, StartsAndExitsThroughTheFileMenu) {
   char* argv[] = {program, nullptr};
   QString title;
   QStringList menus;
-  const int result = RunPlayer(1, argv, [&](platform::ui::MainWindow& window) {
+  bool windowedSurfaces = false;
+  const int result = RunPlayer(1, argv, [&](Shell& shell) {
+    const playback::DisplayObjects& display = shell.Display();
+    windowedSurfaces = display.device != nullptr && display.primary != nullptr && display.back != nullptr &&
+                       display.clipper != nullptr && display.clipper->IsBound();
+    platform::ui::MainWindow& window = *shell.Window();
     title = window.windowTitle();
     for (QAction* action : window.menuBar()->actions()) {
       menus << action->text();
@@ -47,6 +54,7 @@ TEST(Shell, StartsAndExitsThroughTheFileMenu) {
   });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(title, "Vistrel");
+  EXPECT_TRUE(windowedSurfaces);
   EXPECT_EQ(menus, (QStringList{"&File", "&Playback"}));
   EXPECT_EQ(ThreadCount(), threadsBefore);
   const std::string text = testing::ReadSettingsFile();

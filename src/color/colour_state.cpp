@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "color/kernel_scratch.h"
 #include "color/rebuild_colour_tables.h"
 
 namespace color {
@@ -28,6 +29,7 @@ void InitColour(double brightness, double contrast, double saturation, YuvMatrix
 }
 
 void ReleaseColour() {
+  ReleaseKernelScratch();
   ColourState& state = GetColourState();
   std::lock_guard guard(state.lock);
   ColourTables& t = state.tables;

@@ -30,7 +30,7 @@ inline ColourTables& GetColourTables() { return GetColourState().tables; }
 // arrive through SetPictureLevels.
 void InitColour(double brightness, double contrast, double saturation, YuvMatrixCode matrix,
                 TransferCode source, TransferCode output, int32_t monitorBrightness);
-// Shut-down: frees every table.
+// Shut-down: frees every table and the kernels' scratch, and stops the field workers.
 void ReleaseColour();
 
 // Setters: each only stores its value; the builder named beside it uses it next time.

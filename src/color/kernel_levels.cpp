@@ -4,7 +4,10 @@ namespace color {
 
 void LoadKernelLevels(const LumaLevelTable& luma, const ChromaMatrix8& matrix, KernelLevels& levels) {
   for (int i = 0; i < 256; ++i) {
-    levels.luma[i] = luma[i];
+    const int32_t l = luma[i];
+    for (int32_t& lane : levels.luma[i]) {
+      lane = l;
+    }
     const int32_t cbB = matrix.cbB[i];
     const int32_t cbG = matrix.cbG[i];
     const int32_t crG = matrix.crG[i];

@@ -19,7 +19,7 @@ struct KernelLevels {
   static constexpr int kHalf = 1;
   static constexpr int kQuarter = 2;
 
-  alignas(16) int32_t luma[256];
+  alignas(16) int32_t luma[256][4];   // the luma level in every lane
   alignas(16) int32_t cb[3][256][4];  // (cbB >> k, cbG >> k, 0, 0) for weight k
   alignas(16) int32_t cr[3][256][4];  // (0, crG >> k, crR >> k, 0)
 
@@ -27,7 +27,7 @@ struct KernelLevels {
     return _mm_add_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(cb[weight][u])),
                          _mm_load_si128(reinterpret_cast<const __m128i*>(cr[weight][v])));
   }
-  __m128i Luma(int y) const { return _mm_set1_epi32(luma[y]); }
+  __m128i Luma(int y) const { return _mm_load_si128(reinterpret_cast<const __m128i*>(luma[y])); }
 };
 
 // Fills `levels` from the luma level table and the 8-bit chroma matrix.

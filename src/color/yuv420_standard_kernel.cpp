@@ -2,8 +2,6 @@
 
 #include <emmintrin.h>
 
-#include <algorithm>
-
 #include "color/colour_state.h"
 #include "color/kernel_levels.h"
 #include "color/kernel_scratch.h"
@@ -29,41 +27,52 @@ struct Splat {
   __m128i full, half, quarter;
 };
 
+inline Splat SampleAt(const KernelLevels& levels, const uint8_t* vRow, const uint8_t* uRow, int c) {
+  const int u = uRow[c];
+  const int v = vRow[c];
+  return Splat{levels.Chroma(KernelLevels::kFull, u, v), levels.Chroma(KernelLevels::kHalf, u, v),
+               levels.Chroma(KernelLevels::kQuarter, u, v)};
+}
+
 // Rows 2j and 2j + 1 of the current pair from chroma row j, and chroma row j's shares added
-// to the previous pair's odd row (nullptr for the first pair). Every slot is written once as
-// luma plus its whole share of this chroma row; the sums are those of adding each share on
-// its own.
+// to the previous pair's odd row. Every slot is written once as luma plus its whole share of
+// this chroma row; the sums are those of adding each share on its own. The bottom pair
+// (kLastRow) has no chroma row below, so its odd row repeats the even one's pattern.
+template <bool kLastRow, bool kPrevious>
 void SplatChromaRow(const KernelLevels& levels, const uint8_t* y0, const uint8_t* y1, const uint8_t* vRow,
-                    const uint8_t* uRow, int chromaWidth, int ycOffset, bool lastRow, int32_t* even,
-                    int32_t* odd, int32_t* previousOdd) {
+                    const uint8_t* uRow, int chromaWidth, int ycOffset, int32_t* even, int32_t* odd,
+                    int32_t* previousOdd) {
   auto sample = [&](int i) {
-    const int c = std::clamp(i + ycOffset, 0, chromaWidth - 1);
-    const int u = uRow[c];
-    const int v = vRow[c];
-    return Splat{levels.Chroma(KernelLevels::kFull, u, v), levels.Chroma(KernelLevels::kHalf, u, v),
-                 levels.Chroma(KernelLevels::kQuarter, u, v)};
+    const int c = i + ycOffset;
+    // Only the few samples the offset moves past an edge need clamping.
+    return SampleAt(levels, vRow, uRow, c < 0 ? 0 : (c >= chromaWidth ? chromaWidth - 1 : c));
+  };
+  auto put = [&](int x, const __m128i& evenShare, const __m128i& oddShare, const __m128i& previousShare) {
+    Put(even, x, _mm_add_epi32(levels.Luma(y0[x]), evenShare));
+    Put(odd, x, _mm_add_epi32(levels.Luma(y1[x]), kLastRow ? evenShare : oddShare));
+    if (kPrevious) {
+      Add(previousOdd, x, previousShare);
+    }
   };
   Splat here = sample(0);
-  for (int i = 0; i < chromaWidth; ++i) {
+  for (int i = 0; i + 1 < chromaWidth; ++i) {
+    const Splat next = sample(i + 1);
     const int x = 2 * i;
-    const bool lastColumn = i + 1 == chromaWidth;
-    const Splat next = lastColumn ? here : sample(i + 1);
-    // Between two samples: half of each; right of the last one: the last one in full.
-    const __m128i betweenFull = lastColumn ? here.full : _mm_add_epi32(here.half, next.half);
-    const __m128i betweenHalf = lastColumn ? here.half : _mm_add_epi32(here.quarter, next.quarter);
-
-    Put(even, x, _mm_add_epi32(levels.Luma(y0[x]), here.full));
-    Put(even, x + 1, _mm_add_epi32(levels.Luma(y0[x + 1]), betweenFull));
-    // The bottom pair has no chroma row below: its odd row repeats this one.
-    Put(odd, x, _mm_add_epi32(levels.Luma(y1[x]), lastRow ? here.full : here.half));
-    Put(odd, x + 1, _mm_add_epi32(levels.Luma(y1[x + 1]), lastRow ? betweenFull : betweenHalf));
-    if (previousOdd != nullptr) {
-      Add(previousOdd, x, here.half);
-      Add(previousOdd, x + 1, betweenHalf);
-    }
+    // Between two samples: half of each.
+    const __m128i betweenFull = _mm_add_epi32(here.half, next.half);
+    const __m128i betweenHalf = _mm_add_epi32(here.quarter, next.quarter);
+    put(x, here.full, here.half, here.half);
+    put(x + 1, betweenFull, betweenHalf, betweenHalf);
     here = next;
   }
+  // Right of the last sample: the last sample in full.
+  const int x = 2 * (chromaWidth - 1);
+  put(x, here.full, here.half, here.half);
+  put(x + 1, here.full, here.half, here.half);
 }
+
+using SplatFn = void (*)(const KernelLevels&, const uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*,
+                         int, int, int32_t*, int32_t*, int32_t*);
 
 }  // namespace
 
@@ -89,10 +98,12 @@ bool ConvertYv12Standard(const uint8_t* source, uint8_t* destination, int width,
     const int pair = j & 1;
     const int previous = pair ^ 1;
     const uint8_t* y0 = frame.Y() + static_cast<ptrdiff_t>(2 * j) * width;
-    SplatChromaRow(levels, y0, y0 + width, frame.V() + static_cast<ptrdiff_t>(j) * chromaWidth,
-                   frame.U() + static_cast<ptrdiff_t>(j) * chromaWidth, chromaWidth, ycOffset,
-                   j + 1 == chromaHeight, scratch.Row(pair, 0), scratch.Row(pair, 1),
-                   j > 0 ? scratch.Row(previous, 1) : nullptr);
+    const bool lastRow = j + 1 == chromaHeight;
+    const SplatFn splat = j == 0 ? (lastRow ? SplatChromaRow<true, false> : SplatChromaRow<false, false>)
+                                 : (lastRow ? SplatChromaRow<true, true> : SplatChromaRow<false, true>);
+    splat(levels, y0, y0 + width, frame.V() + static_cast<ptrdiff_t>(j) * chromaWidth,
+          frame.U() + static_cast<ptrdiff_t>(j) * chromaWidth, chromaWidth, ycOffset, scratch.Row(pair, 0),
+          scratch.Row(pair, 1), scratch.Row(previous, 1));
     if (j > 0) {
       WriteSlotRow(scratch.Row(previous, 0), width, channels, frame.TargetRow(2 * j - 2));
       WriteSlotRow(scratch.Row(previous, 1), width, channels, frame.TargetRow(2 * j - 1));

@@ -10,9 +10,9 @@
 namespace audiotest {
 
 std::vector<uint8_t> FormatBytes(const avi::WaveFormat& format, const std::vector<uint8_t>& extra) {
-  std::vector<uint8_t> bytes(sizeof format);
+  std::vector<uint8_t> bytes(sizeof format + extra.size());
   std::memcpy(bytes.data(), &format, sizeof format);
-  if (!extra.empty()) bytes.insert(bytes.end(), extra.begin(), extra.end());
+  if (!extra.empty()) std::memcpy(bytes.data() + sizeof format, extra.data(), extra.size());
   return bytes;
 }
 

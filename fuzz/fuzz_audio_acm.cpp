@@ -1,0 +1,80 @@
+// The compression-layer paths of the audio decoder (AC-3 frame by frame and every other format
+// through libavcodec) over arbitrary formats and data: the first bytes make the format and its
+// extra bytes, the rest is the stream's packet data, read sequentially and after a jump.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include "audio/audio_decoder.h"
+#include "avi/audio_stream.h"
+
+namespace {
+
+constexpr size_t kHeader = 24;
+
+int InputFile() {
+  static int fd = memfd_create("fuzz_audio_acm", 0);
+  return fd;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const bool quiet = (av_log_set_level(AV_LOG_QUIET), true);
+  (void)quiet;
+  if (size < kHeader) return 0;
+  // Tags the layer decodes, so that most inputs reach a codec; the last picks any tag.
+  static const uint16_t kTags[] = {0x2000, 0x0055, 0x0050, 0x0002, 0x0011, 0x0006, 0x0007, 0x2001,
+                                   0x0161, 0x0031, 0x0003, 0xFFFE, 0x1600, 0x00FF, 0x2081, 0};
+  avi::WaveFormat format{};
+  format.formatTag =
+      kTags[data[0] & 15] ? kTags[data[0] & 15] : static_cast<uint16_t>(data[1] | data[2] << 8);
+  format.channels = data[3] % 10;
+  static const uint32_t kRates[] = {8000, 22050, 32000, 44100, 48000, 96000, 1, 400000};
+  format.samplesPerSec = kRates[data[4] & 7];
+  format.avgBytesPerSec = (data[5] | data[6] << 8 | (data[7] & 0x3F) << 16);
+  format.blockAlign = static_cast<uint16_t>(data[8] | data[9] << 8);
+  format.bitsPerSample = data[10];
+  size_t extra = data[11] % 40;
+  format.cbSize = static_cast<uint16_t>(extra + (data[12] & 0x80 ? 60000 : 0));
+  if (kHeader + extra > size) return 0;
+  std::vector<uint8_t> formatBytes(sizeof format + extra);
+  std::memcpy(formatBytes.data(), &format, sizeof format);
+  std::memcpy(formatBytes.data() + sizeof format, data + kHeader, extra);
+
+  int fd = InputFile();
+  const uint8_t* body = data + kHeader + extra;
+  size_t bodySize = size - kHeader - extra;
+  if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, body, bodySize, 0) != static_cast<ssize_t>(bodySize))
+    return 0;
+  avi::FileView view = avi::FileView::Open("/proc/self/fd/" + std::to_string(fd));
+  auto table = std::make_unique<avi::PacketTable>(view);
+  uint32_t packet = 1 + data[13] * 31u;
+  for (size_t offset = 0; offset < bodySize; offset += packet) {
+    table->Append(offset, static_cast<uint32_t>(std::min<size_t>(packet, bodySize - offset)));
+  }
+  avi::AudioStream stream(formatBytes, std::move(table), std::string("fuzz"), 0);
+  if (stream.AddStage(std::make_unique<audio::AudioDecoder>(stream)) != 0) return 0;
+
+  std::vector<uint8_t> out(1 << 18);
+  uint64_t position = 0;
+  for (int read = 0; read < 4; ++read) {
+    const uint8_t* choice = data + 14 + 2 * read;
+    uint32_t count = 1 + (choice[0] | choice[1] << 8) * 4u;
+    if (read == 2) position = (uint64_t{choice[0]} << 8 | choice[1]) * 64;
+    uint32_t got = stream.Read(position, count, out.data());
+    if (got > count) __builtin_trap();
+    position += got;
+  }
+  return 0;
+}

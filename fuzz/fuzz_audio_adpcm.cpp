@@ -1,0 +1,66 @@
+// The PCM and ADPCM readers of the audio decoder over arbitrary data and formats: the first
+// bytes choose the format and a few reads at positions and counts of their own, the rest is
+// the stream's packet data.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/audio_decoder.h"
+#include "avi/audio_stream.h"
+
+namespace {
+
+constexpr size_t kHeader = 16;
+
+int InputFile() {
+  static int fd = memfd_create("fuzz_audio_adpcm", 0);
+  return fd;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < kHeader) return 0;
+  static const uint16_t kTags[] = {1, 0x2080, 0x2081, 0x2082};
+  avi::WaveFormat format{};
+  format.formatTag = kTags[data[0] & 3];
+  format.channels = data[1] & 3;
+  format.samplesPerSec = 8000u + data[2] * 100u;
+  format.blockAlign = static_cast<uint16_t>(data[3] | data[4] << 8);
+  format.bitsPerSample = data[5];
+  format.avgBytesPerSec = 1 + (data[6] | data[7] << 8) * 16u;
+  std::vector<uint8_t> formatBytes(sizeof format);
+  std::memcpy(formatBytes.data(), &format, sizeof format);
+
+  int fd = InputFile();
+  const uint8_t* body = data + kHeader;
+  size_t bodySize = size - kHeader;
+  if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, body, bodySize, 0) != static_cast<ssize_t>(bodySize))
+    return 0;
+  avi::FileView view = avi::FileView::Open("/proc/self/fd/" + std::to_string(fd));
+  auto table = std::make_unique<avi::PacketTable>(view);
+  uint32_t packet = 1 + data[8] * 7u;
+  for (size_t offset = 0; offset < bodySize; offset += packet) {
+    table->Append(offset, static_cast<uint32_t>(std::min<size_t>(packet, bodySize - offset)));
+  }
+  avi::AudioStream stream(formatBytes, std::move(table), std::string("fuzz"), 0);
+  if (stream.AddStage(std::make_unique<audio::AudioDecoder>(stream)) != 0) return 0;
+
+  std::vector<uint8_t> out(65536);
+  uint64_t position = 0;
+  for (int read = 0; read < 3; ++read) {
+    const uint8_t* choice = data + 9 + 2 * read;
+    uint32_t count = (choice[0] | (choice[1] & 0x0F) << 8) * 16u + (choice[1] >> 4);
+    if (read == 1) position = (uint64_t{choice[0]} << 8 | choice[1]) * 8;
+    uint32_t got = stream.Read(position, count, out.data());
+    if (got > count) __builtin_trap();
+    position += got;
+  }
+  return 0;
+}

@@ -83,6 +83,9 @@ bool OpenGLBackend::Acquire(QWindow& window) {
       context_.reset();
       return false;
     }
+    // The share group is deleted with the last context, directly only on its own thread:
+    // like the context it belongs to no thread between uses, so that DropContext can pull it.
+    context_->shareGroup()->moveToThread(nullptr);
     resourcesReady_ = false;
     swapInterval_ = -1;
     textureWidth_ = textureHeight_ = 0;
@@ -106,7 +109,9 @@ void OpenGLBackend::Let() {
 
 void OpenGLBackend::DropContext() {
   if (!context_) return;
-  if (context_->thread() != QThread::currentThread()) context_->moveToThread(QThread::currentThread());
+  QThread* current = QThread::currentThread();
+  if (context_->thread() != current) context_->moveToThread(current);
+  if (context_->shareGroup()->thread() != current) context_->shareGroup()->moveToThread(current);
   context_.reset();
   resourcesReady_ = false;
   program_ = texture_ = 0;

@@ -120,7 +120,8 @@ TEST_F(AudioStreamTest, ChainStagesReadThroughEachOther) {
 
   ASSERT_EQ(stream->AddStage(std::make_unique<DoublingStage>(Pcm16Stereo())), 0);
   ASSERT_EQ(stream->AddStage(std::make_unique<DoublingStage>(*stream->OutputFormat())), 0);
-  EXPECT_EQ(stream->OutputFormat()->avgBytesPerSec, 4 * 176400u);
+  uint32_t outputRate = stream->OutputFormat()->avgBytesPerSec;  // packed: read by value
+  EXPECT_EQ(outputRate, 4 * 176400u);
   EXPECT_EQ(stream->TotalLength(), 32u);
 
   uint8_t out[8] = {};

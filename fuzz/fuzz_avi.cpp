@@ -1,0 +1,54 @@
+// Probe and parse of arbitrary bytes as an AVI file, then reads over what the parse built:
+// every video packet through its table's view and every audio stream raw from its packets.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "avi/avi_file.h"
+
+namespace {
+
+// One in-memory file for the whole run, rewritten for every input.
+int InputFile() {
+  static int fd = memfd_create("fuzz_avi", 0);
+  return fd;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  int fd = InputFile();
+  if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) return 0;
+  avi::FileView view = avi::FileView::Open("/proc/self/fd/" + std::to_string(fd));
+  avi::AVIFile reader;
+  if (!reader.Probe(view)) return 0;
+  std::unique_ptr<avi::Movie> movie = reader.Parse(view);
+  if (!movie) return 0;
+
+  std::vector<uint8_t> buffer(4096);
+  const avi::PacketTable* video = movie->VideoTable();
+  for (size_t j = 0; video && j < video->Count() && j < 64; ++j) {
+    const avi::PacketEntry& packet = (*video)[j];
+    uint32_t want = packet.size & ~avi::kNotKeyFrame;
+    video->View().Read(packet.offset, want < buffer.size() ? want : buffer.size(), buffer.data());
+  }
+  for (size_t i = 0; i < movie->audioStreams.Count(); ++i) {
+    avi::AudioStream& stream = *movie->audioStreams.Get(i);
+    stream.TotalLength();
+    stream.SourcePosition(size);
+    for (uint64_t position = 0; position < 3 * buffer.size(); position += buffer.size() - 7) {
+      if (stream.Read(position, static_cast<uint32_t>(buffer.size()), buffer.data()) == 0) break;
+    }
+  }
+  if (movie->chapters) {
+    for (size_t c = 0; c < movie->chapters->Count(); ++c) {
+      movie->chapters->Title8(c);
+      movie->chapters->Title16(c);
+    }
+  }
+  return 0;
+}

@@ -18,8 +18,6 @@ using avi::MakeFourcc;
 
 constexpr uint32_t kAvihSize = 56;
 constexpr uint32_t kDmlhSize = 248;
-constexpr uint32_t kSuperHeaderSize = 24;
-constexpr uint32_t kSuperEntrySize = 16;
 constexpr uint32_t kKeyFrameFlag = 0x10;
 constexpr uint32_t kHasIndex = 0x10;
 constexpr uint32_t kIsInterleaved = 0x100;

@@ -3,6 +3,7 @@
 #include "color/channel_tables.h"
 #include "color/colour_state.h"
 #include "color/level_tables.h"
+#include "scale/normal_quality_converter.h"
 
 namespace app {
 
@@ -17,6 +18,31 @@ void InitColourFromSettings(const common::Settings& s) {
   color::SetCGamma(s.cGamma / 100.0);
   color::BuildChannelTables(s.rGamma * 0.1, s.gGamma * 0.1, s.bGamma * 0.1);
   color::BuildLevelTables();
+}
+
+void InitFrameProcessorFromSettings(scale::NormalQualityConverter& fp, const common::Settings& s) {
+  using scale::Channel;
+  fp.SetBrightness(s.brightness / 100.0);
+  fp.SetContrast(s.contrast / 100.0);
+  fp.SetSaturation(s.saturation / 100.0);
+  fp.SetYuvMatrix(s.yuvType);
+  fp.SetSourceTransfer(s.rgbType);
+  fp.SetOutputTransfer(s.rgbType2);
+  fp.SetMonitorBrightness(s.monBright);
+  fp.SetMonitorGamma(Channel::kRed, s.monRG / 100.0);
+  fp.SetMonitorGamma(Channel::kGreen, s.monGG / 100.0);
+  fp.SetMonitorGamma(Channel::kBlue, s.monBG / 100.0);
+  fp.SetMonitorContrast(Channel::kRed, s.monRC / 100.0);
+  fp.SetMonitorContrast(Channel::kGreen, s.monGC / 100.0);
+  fp.SetMonitorContrast(Channel::kBlue, s.monBC / 100.0);
+  fp.SetMonitorLevel(Channel::kRed, s.monRB / 100.0);
+  fp.SetMonitorLevel(Channel::kGreen, s.monGB / 100.0);
+  fp.SetMonitorLevel(Channel::kBlue, s.monBB / 100.0);
+  fp.SetYGamma(s.yGamma / 100.0);
+  fp.SetCGamma(s.cGamma / 100.0);
+  fp.SetDisplayGamma(Channel::kRed, s.rGamma * 0.1);
+  fp.SetDisplayGamma(Channel::kGreen, s.gGamma * 0.1);
+  fp.SetDisplayGamma(Channel::kBlue, s.bGamma * 0.1);
 }
 
 }  // namespace app

@@ -7,12 +7,14 @@
 #include "app/menus.h"
 #include "app/settings_store.h"
 #include "color/colour_state.h"
+#include "color/kernel_scratch.h"
 #include "common/allocation_lock.h"
 #include "platform/display/create_device.h"
 #include "platform/display/video_window.h"
 #include "platform/system/system.h"
 #include "platform/ui/main_window.h"
 #include "scale/lanczos_resizer.h"
+#include "scale/normal_quality_converter.h"
 
 namespace app {
 
@@ -30,6 +32,8 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
 
   clock_ = std::make_unique<playback::PlaybackClock>();
   settings_.ycOffset = 0;
+  frameProcessor_ = std::make_unique<scale::NormalQualityConverter>(color::GetFieldInterpolator());
+  frameProcessorLock_ = std::make_unique<common::Lock>();
 
   LoadSettings(settings_);
 
@@ -45,12 +49,15 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
   display_.device = platform::display::CreateDevice(videoWindow);
   if (display_.device == nullptr) {
     window_.reset();
+    frameProcessor_.reset();
+    frameProcessorLock_.reset();
     clock_.reset();
     common::AllocationLock::Release();
     return 1;
   }
 
   InitColourFromSettings(settings_);
+  InitFrameProcessorFromSettings(*frameProcessor_, settings_);
 
   presentationResizer_ = std::make_unique<Media::LanczosResizerH8_8>(settings_.ntap >> 1);
 
@@ -73,6 +80,8 @@ void Shell::ShutDown() {
   color::ReleaseColour();
   playback::ReleaseDisplay(display_);
   window_.reset();
+  frameProcessor_.reset();
+  frameProcessorLock_.reset();
   clock_.reset();
   presentationResizer_.reset();
   common::AllocationLock::Release();

@@ -3,11 +3,15 @@
 #include <memory>
 #include <vector>
 
+#include "common/lock.h"
 #include "common/settings.h"
 #include "playback/display_objects.h"
 #include "playback/file_name.h"
 #include "playback/playback_clock.h"
 
+namespace scale {
+class NormalQualityConverter;
+}
 namespace Media {
 class LanczosResizerH8_8;
 }
@@ -44,6 +48,8 @@ class Shell {
   common::Settings& settings_;
   int processorCount_ = 1;
   std::unique_ptr<playback::PlaybackClock> clock_;
+  std::unique_ptr<scale::NormalQualityConverter> frameProcessor_;
+  std::unique_ptr<common::Lock> frameProcessorLock_;  // one conversion through it at a time
   std::unique_ptr<platform::ui::MainWindow> window_;
   std::unique_ptr<Media::LanczosResizerH8_8> presentationResizer_;
   playback::DisplayObjects display_;

@@ -21,7 +21,7 @@ test: deps
 
 run: deps
 	@$(MAKE) --no-print-directory build
-	$(BUILD)/vistrel $(wildcard $(BUILD)/demo.avi)
+	$(BUILD)/vistrel $$( [ -f $(BUILD)/demo.avi ] && echo $(BUILD)/demo.avi )
 
 bench: build
 	$(BUILD)/vistrel-bench

@@ -7,31 +7,33 @@
 namespace color {
 namespace {
 
-inline uint32_t Pixel(const ChannelTableSet& channels, uint64_t lanes) {
-  const uint32_t b = channels[2][lanes & 0xFFFF];
-  const uint32_t g = channels[1][(lanes >> 16) & 0xFFFF];
-  const uint32_t r = channels[0][(lanes >> 32) & 0xFFFF];
+inline void Store(uint8_t* out, uint32_t pixel) { std::memcpy(out, &pixel, sizeof pixel); }
+
+// One pixel from its saturated lanes: blue, green, red.
+inline uint32_t Pixel(const ChannelTableSet& channels, const uint16_t* lanes) {
+  const uint32_t b = channels[2][lanes[0]];
+  const uint32_t g = channels[1][lanes[1]];
+  const uint32_t r = channels[0][lanes[2]];
   return b | g << 8 | r * 0x01010000u;
 }
 
-inline void Store(uint8_t* out, uint32_t pixel) { std::memcpy(out, &pixel, sizeof pixel); }
+inline __m128i Load(const int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
 }  // namespace
 
 void WriteSlotRow(const int32_t* slots, int width, const ChannelTableSet& channels, uint8_t* out) {
+  // packs saturates every sum to signed 16 bits; the lanes' raw 16 bits are the indices. They
+  // pass through memory because loading a 16-bit lane costs less than shifting it out.
+  alignas(16) uint16_t lanes[8];
   int x = 0;
   for (; x + 2 <= width; x += 2, slots += 8, out += 8) {
-    // packs saturates every sum to signed 16 bits; the lanes' raw 16 bits are the indices.
-    const __m128i packed = _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(slots)),
-                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(slots + 4)));
-    Store(out, Pixel(channels, static_cast<uint64_t>(_mm_cvtsi128_si64(packed))));
-    Store(out + 4,
-          Pixel(channels, static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(packed, packed)))));
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), _mm_packs_epi32(Load(slots), Load(slots + 4)));
+    Store(out, Pixel(channels, lanes));
+    Store(out + 4, Pixel(channels, lanes + 4));
   }
   if (x < width) {
-    const __m128i packed =
-        _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(slots)), _mm_setzero_si128());
-    Store(out, Pixel(channels, static_cast<uint64_t>(_mm_cvtsi128_si64(packed))));
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), _mm_packs_epi32(Load(slots), _mm_setzero_si128()));
+    Store(out, Pixel(channels, lanes));
   }
 }
 

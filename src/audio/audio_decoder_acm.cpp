@@ -101,7 +101,8 @@ uint32_t AudioDecoder::ReadAc3(const Chain& chain, int64_t position, uint32_t co
       header_.sourceLengthUsed = 0;
       header_.destinationLengthUsed = 0;
       if (acm_->Convert(&header_, flags) != acm::kOk) break;
-      if (!gain_.Built() && source_[0] == 0x0B && source_[1] == 0x77) gain_.Build(source_.data(), got);
+      if (!gain_.Built() && got >= 2 && source_[0] == 0x0B && source_[1] == 0x77)
+        gain_.Build(source_.data(), got);
       // A frame that decodes to nothing plays as a frame of silence, so later frames keep
       // their positions.
       ac3FrameOutput_ = header_.destinationLengthUsed;

@@ -115,6 +115,10 @@ TEST(AcmFormats, GarbageAndCutFramesEndReadsWithoutHanging) {
   std::vector<uint8_t> out(192000);
   // Frames that decode to nothing play as silence, so every whole frame is still there.
   EXPECT_EQ(ac3->Read(0, static_cast<uint32_t>(out.size()), out.data()), out.size());
+  // A byte rate that makes frames of a single byte.
+  auto tiny = MakeStream(dir, FormatBytes({0x2000, 2, 48000, 32, 1, 0, 0}), {0x0B, 0x77, 0x0B});
+  ASSERT_NE(audiotest::AddDecoder(*tiny), nullptr);
+  EXPECT_EQ(tiny->Read(0, 3 * 6144, out.data()), 3u * 6144);
 }
 
 }  // namespace

@@ -9,6 +9,8 @@ namespace {
 
 // Enough bytes to hold the header of any framed codec taken here.
 constexpr uint32_t kHeaderProbeBytes = 64;
+// Candidate frame starts checked in the first packet of a run; real streams need one or two.
+constexpr int kMaxStartTries = 16;
 // Sample codecs are handed over in packets of about this many bytes.
 constexpr uint32_t kSamplePacketBytes = 16384;
 
@@ -85,8 +87,11 @@ void PacketSplitter::SkipLeadingBytes(Packet* packet) {
   uint32_t start = end - packet->size;
   const uint8_t* sync = data_ + end;
   if (data_[start] == sync[0] && data_[start + 1] == sync[1]) return;
-  for (uint32_t j = start + 1; j + 2 < end; ++j) {
-    if (data_[j] == sync[0] && data_[j + 1] == sync[1] && WholeFrame(data_ + j, end - j)) {
+  int tries = kMaxStartTries;
+  for (uint32_t j = start + 1; j + 2 < end && tries > 0; ++j) {
+    if (data_[j] != sync[0] || data_[j + 1] != sync[1]) continue;
+    --tries;
+    if (WholeFrame(data_ + j, end - j)) {
       packet->data = data_ + j;
       packet->size = end - j;
       return;

@@ -78,7 +78,7 @@ TEST(AviWriter, OpenDmlBeyondOneGigabyteShowsEveryAvixPacket) {
 TEST(AviWriter, ClassicFileWithEmptyPacketsAndOwnChunks) {
   avitest::TempDir dir;
   std::string path = dir.File("classic.avi");
-  aviwriter::StreamSpec video;
+  aviwriter::StreamDescription video;
   video.header.fccType = MakeFourcc("vids");
   video.header.fccHandler = MakeFourcc("DIB ");
   video.header.scale = 1;

@@ -108,7 +108,7 @@ std::vector<uint8_t> AviWriter::HeaderList() const {
   uint32_t videoFrames = 0;
   uint32_t maxPacket = 0;
   for (const StreamState& s : streams_) {
-    if (!video && s.spec.header.fccType == MakeFourcc("vids")) video = &s;
+    if (!video && s.description.header.fccType == MakeFourcc("vids")) video = &s;
     if (s.maxPacket > maxPacket) maxPacket = s.maxPacket;
   }
   if (video)
@@ -120,12 +120,13 @@ std::vector<uint8_t> AviWriter::HeaderList() const {
   uint32_t microSecPerFrame = 0;
   avi::BitmapInfoHeader bitmap{};
   if (video) {
-    if (video->spec.header.rate) {
-      microSecPerFrame =
-          static_cast<uint32_t>(uint64_t{1000000} * video->spec.header.scale / video->spec.header.rate);
+    if (video->description.header.rate) {
+      microSecPerFrame = static_cast<uint32_t>(uint64_t{1000000} * video->description.header.scale /
+                                               video->description.header.rate);
     }
-    std::memcpy(&bitmap, video->spec.format.data(),
-                video->spec.format.size() < sizeof bitmap ? video->spec.format.size() : sizeof bitmap);
+    std::memcpy(
+        &bitmap, video->description.format.data(),
+        video->description.format.size() < sizeof bitmap ? video->description.format.size() : sizeof bitmap);
   }
   Put32(body, microSecPerFrame);
   Put32(body, 0);  // max bytes per second
@@ -141,7 +142,7 @@ std::vector<uint8_t> AviWriter::HeaderList() const {
 
   for (size_t i = 0; i < streams_.size(); ++i) {
     const StreamState& s = streams_[i];
-    avi::StreamHeader header = s.spec.header;
+    avi::StreamHeader header = s.description.header;
     bool audio = header.fccType == MakeFourcc("auds");
     uint32_t count = static_cast<uint32_t>(packets_[i].size());
     header.length = audio && header.sampleSize ? static_cast<uint32_t>(s.bytes / header.sampleSize) : count;
@@ -150,7 +151,7 @@ std::vector<uint8_t> AviWriter::HeaderList() const {
     std::vector<uint8_t> strh(sizeof header);
     std::memcpy(strh.data(), &header, sizeof header);
     PutChunk(list, MakeFourcc("strh"), strh);
-    PutChunk(list, MakeFourcc("strf"), s.spec.format);
+    PutChunk(list, MakeFourcc("strf"), s.description.format);
     if (options_.openDml) {
       std::vector<uint8_t> indx;
       Put16(indx, 4);
@@ -167,12 +168,12 @@ std::vector<uint8_t> AviWriter::HeaderList() const {
       }
       PutChunk(list, MakeFourcc("indx"), indx);
     }
-    if (!s.spec.name.empty()) {
-      std::vector<uint8_t> text(s.spec.name.begin(), s.spec.name.end());
+    if (!s.description.name.empty()) {
+      std::vector<uint8_t> text(s.description.name.begin(), s.description.name.end());
       text.push_back(0);
       PutChunk(list, MakeFourcc("strn"), text);
     }
-    for (const auto& [fourcc, chunk] : s.spec.extraChunks) PutChunk(list, fourcc, chunk);
+    for (const auto& [fourcc, chunk] : s.description.extraChunks) PutChunk(list, fourcc, chunk);
     PutList(body, MakeFourcc("strl"), list);
   }
   if (options_.openDml) {
@@ -188,7 +189,7 @@ std::vector<uint8_t> AviWriter::HeaderList() const {
   return list;
 }
 
-bool AviWriter::Open(const std::string& path, std::vector<StreamSpec> streams, WriterOptions options) {
+bool AviWriter::Open(const std::string& path, std::vector<StreamDescription> streams, WriterOptions options) {
   if (streams.empty() || streams.size() > 99) return false;
   fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd_ < 0) return false;
@@ -197,7 +198,7 @@ bool AviWriter::Open(const std::string& path, std::vector<StreamSpec> streams, W
     StreamState state{};
     bool audio = streams[i].header.fccType == MakeFourcc("auds");
     state.chunkId = StreamChunkId(i, audio ? "wb" : "dc");
-    state.spec = std::move(streams[i]);
+    state.description = std::move(streams[i]);
     streams_.push_back(std::move(state));
   }
   packets_.resize(streams_.size());
@@ -244,7 +245,7 @@ bool AviWriter::WritePacket(uint32_t stream, const uint8_t* data, uint32_t size,
     if (size & 1) body.push_back(0);
     if (!Put(position_ + 8, body)) return false;
   }
-  bool video = s.spec.header.fccType != MakeFourcc("auds");
+  bool video = s.description.header.fccType != MakeFourcc("auds");
   avi::PacketEntry entry{position_ + 8, video && !key ? size | avi::kNotKeyFrame : size};
   packets_[stream].push_back(entry);
   s.riffPackets.push_back(entry);
@@ -287,8 +288,9 @@ bool AviWriter::WriteStandardIndexes() {
       bytes += packet.size & ~avi::kNotKeyFrame;
     }
     uint16_t blockAlign = 0;
-    if (s.spec.header.fccType == MakeFourcc("auds") && s.spec.format.size() >= sizeof(avi::WaveFormat)) {
-      std::memcpy(&blockAlign, s.spec.format.data() + offsetof(avi::WaveFormat, blockAlign), 2);
+    if (s.description.header.fccType == MakeFourcc("auds") &&
+        s.description.format.size() >= sizeof(avi::WaveFormat)) {
+      std::memcpy(&blockAlign, s.description.format.data() + offsetof(avi::WaveFormat, blockAlign), 2);
     }
     uint32_t duration = blockAlign ? static_cast<uint32_t>(bytes / blockAlign) : count;
     s.indexes.push_back(RiffIndex{position_, static_cast<uint32_t>(chunk.size()), duration});

@@ -10,7 +10,7 @@
 namespace aviwriter {
 
 // One stream of the file to be written.
-struct StreamSpec {
+struct StreamDescription {
   // fccType "vids" or "auds", handler, scale, rate, sample size; length and buffer size are
   // filled in from the packets written.
   avi::StreamHeader header{};
@@ -50,7 +50,7 @@ class AviWriter {
   AviWriter& operator=(const AviWriter&) = delete;
   ~AviWriter();
 
-  bool Open(const std::string& path, std::vector<StreamSpec> streams, WriterOptions options);
+  bool Open(const std::string& path, std::vector<StreamDescription> streams, WriterOptions options);
   // Appends one packet of stream `stream`; data may be null in sparse mode.
   bool WritePacket(uint32_t stream, const uint8_t* data, uint32_t size, bool key);
   // Finishes the indexes and headers and closes the file.
@@ -66,7 +66,7 @@ class AviWriter {
     uint32_t duration;
   };
   struct StreamState {
-    StreamSpec spec;
+    StreamDescription description;
     uint32_t chunkId;
     std::vector<avi::PacketEntry> riffPackets;  // packets of the RIFF being written
     std::vector<RiffIndex> indexes;

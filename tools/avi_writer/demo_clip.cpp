@@ -96,7 +96,7 @@ std::vector<uint8_t> Bytes(const void* data, size_t size) {
 }  // namespace
 
 bool WriteDemoClip(const std::string& path) {
-  StreamSpec video;
+  StreamDescription video;
   video.header.fccType = MakeFourcc("vids");
   video.header.fccHandler = MakeFourcc("YV12");
   video.header.scale = 1;
@@ -112,7 +112,7 @@ bool WriteDemoClip(const std::string& path) {
   const int16_t params[6] = {0, 0, 0, 0, 1, 1};
   video.extraChunks.push_back({MakeFourcc("vpar"), Bytes(params, sizeof params)});
 
-  StreamSpec audio;
+  StreamDescription audio;
   audio.header.fccType = MakeFourcc("auds");
   audio.header.scale = 4;
   audio.header.rate = kSampleRate * 4;

@@ -21,7 +21,7 @@ constexpr uint32_t kMp3Samples = 1152;
 
 bool WriteSyntheticMovie(const std::string& path, const SyntheticMovie& movie, WriterOptions options,
                          std::vector<std::vector<avi::PacketEntry>>* packets) {
-  StreamSpec video;
+  StreamDescription video;
   video.header.fccType = MakeFourcc("vids");
   video.header.fccHandler = MakeFourcc("XVID");
   video.header.scale = 1;
@@ -30,7 +30,7 @@ bool WriteSyntheticMovie(const std::string& path, const SyntheticMovie& movie, W
   video.format.resize(sizeof bitmap);
   std::memcpy(video.format.data(), &bitmap, sizeof bitmap);
 
-  StreamSpec audio;
+  StreamDescription audio;
   audio.header.fccType = MakeFourcc("auds");
   audio.header.scale = kMp3Samples;
   audio.header.rate = kSampleRate;

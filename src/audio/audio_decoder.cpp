@@ -93,6 +93,7 @@ bool AudioDecoder::BuildWideOutput() {
     if (tag == kWaveFormatXaAdpcm) {
       layout_ = {kXaGroupBytes, 1, kXaGroupOutput};
     } else if (tag == kWaveFormatStepAdpcm) {
+      // One 18-byte block a channel: a mono stream is a run of single blocks.
       layout_ = {kStepBlockBytes * in.channels, 1, kStepBlockSamples * kWideSampleBytes * in.channels};
     } else if (stereo) {
       // Each block-aligned chunk holds the left blocks in its first half, the right in its second.

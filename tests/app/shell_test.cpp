@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "app/entry.h"
+#include "platform/system/system.h"
 #include "platform/ui/main_window.h"
 #include "temp_config_home.h"
 
@@ -59,7 +60,8 @@ TEST(Shell, StartsAndExitsThroughTheFileMenu) {
   EXPECT_EQ(ThreadCount(), threadsBefore);
   const std::string text = testing::ReadSettingsFile();
   EXPECT_NE(text.find("Saturation=100"), std::string::npos);
-  EXPECT_NE(text.find("Priority=32"), std::string::npos);
+  EXPECT_NE(text.find("Priority=" + std::to_string(platform::system::GetProcessPriorityClass())),
+            std::string::npos);
   EXPECT_EQ(text.find("NTAP"), std::string::npos);
 }
 

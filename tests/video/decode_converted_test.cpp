@@ -131,7 +131,9 @@ TEST_F(DecodeConvertedTest, StackedFieldsAreLineDoubledFromOneDecode) {
       ASSERT_TRUE(color::DoubleStackedField(whole.data(), pitch, expected.data(), pitch, w, h, field));
       EXPECT_EQ(out, expected) << "mode " << int{mode} << " parity " << parity;
       // The second field of a frame comes from the field buffer.
-      if (parity == 1) EXPECT_EQ(decoder.DecodedPackets(), decodedBefore);
+      if (parity == 1) {
+        EXPECT_EQ(decoder.DecodedPackets(), decodedBefore);
+      }
     }
   }
 }
@@ -213,13 +215,17 @@ TEST_F(DecodeConvertedTest, YuyvAndRgbKindsKeepGrey) {
     ASSERT_EQ(decoder.DecodeForPlayback(0, played.data(), &record, nullptr, nullptr), kDecoded);
     EXPECT_EQ(record.format, 0u);
     for (size_t i = 0; i < played.size(); ++i) {
-      if (i % 4 != 3) ASSERT_NEAR(played[i], c.grey, 2) << c.handler << " playback at " << i;
+      if (i % 4 != 3) {
+        ASSERT_NEAR(played[i], c.grey, 2) << c.handler << " playback at " << i;
+      }
     }
     for (int mode : {0, 1, 2}) {
       std::vector<uint8_t> out(played.size());
       ASSERT_EQ(decoder.DecodeConverted(0, out.data(), 4 * 20, 0, false, mode), kNothingDecoded);
       for (size_t i = 0; i < out.size(); ++i) {
-        if (i % 4 != 3) ASSERT_NEAR(out[i], c.grey, 2) << c.handler << " mode " << mode << " at " << i;
+        if (i % 4 != 3) {
+          ASSERT_NEAR(out[i], c.grey, 2) << c.handler << " mode " << mode << " at " << i;
+        }
       }
     }
   }

@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Source{"raw_yv12", "-c:v rawvideo -pix_fmt yuv420p -vtag YV12", kKindRawYv12, 0},
                       // Full-range 4:2:0 taken to video range by libswscale, as the ffmpeg tool does.
                       Source{"mjpeg", "-c:v mjpeg -q:v 3", kKindYv12, 2}),
-    [](const ::testing::TestParamInfo<Source>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Source>& param) { return std::string(param.param.name); });
 
 struct RgbSource {
   const char* name;
@@ -131,8 +131,8 @@ INSTANTIATE_TEST_SUITE_P(Codecs, FfmpegRgbTest,
                          ::testing::Values(RgbSource{"dib_bgr24", "-c:v rawvideo -pix_fmt bgr24", kKindDib},
                                            RgbSource{"ffv1_rgb", "-c:v ffv1 -pix_fmt bgr0 -g 5", kKindRgb},
                                            RgbSource{"huffyuv_rgb", "-c:v huffyuv -pix_fmt rgb24", kKindRgb}),
-                         [](const ::testing::TestParamInfo<RgbSource>& info) {
-                           return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<RgbSource>& param) {
+                           return std::string(param.param.name);
                          });
 
 }  // namespace

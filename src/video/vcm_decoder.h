@@ -81,9 +81,10 @@ class VCMDecoder final : public VideoDecoder {
   void AllocateBuffers();
 
   // Seeking: 0 decoded, 1 out of range or unusable, 2 nothing decoded. codecError tells
-  // whether a decompression failed on the way. Kinds 5 and 6 read the packet into rawTarget
-  // (buffer A when null).
-  int32_t Seek(int64_t frame, SeekTimes* times, bool* codecError, uint8_t* rawTarget = nullptr);
+  // whether a decompression failed on the way. Pictures go to target (buffer A when null):
+  // the playback path takes them straight into the caller's buffer.
+  int32_t Seek(int64_t frame, SeekTimes* times, bool* codecError, uint8_t* target = nullptr);
+  int32_t DecodeUpTo(int64_t frame, SeekTimes* times, bool* codecError);
   int64_t KeyFrameAtOrBefore(int64_t frame) const;
   void RestartAt(int64_t keyFrame);
   // Reads and feeds packet fedThrough_ + 1; false when it was empty.
@@ -123,6 +124,12 @@ class VCMDecoder final : public VideoDecoder {
   bool drained_ = false;
   // Nothing was fed since the codec began or restarted, so a restart has nothing to undo.
   bool codecFresh_ = true;
+  // Where the codec writes during a seek, and what the last seek wrote there.
+  enum class WriteState { kNone, kWritten, kFailed };
+  uint8_t* target_ = nullptr;
+  WriteState lastWrite_ = WriteState::kNone;
+  // The current picture went to a caller's buffer, so buffer A holds an older one.
+  bool pictureElsewhere_ = false;
   bool hasPicture_ = false;
   double decodeSeconds_ = 0.0;
   int64_t decodedPackets_ = 0;

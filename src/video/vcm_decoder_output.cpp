@@ -118,7 +118,9 @@ int32_t VCMDecoder::DecodeForPlayback(int32_t frame, uint8_t* destination, Decod
                                       int32_t* readMs, int32_t* decodeMs) {
   SeekTimes times;
   bool codecError = false;
-  const int32_t result = Seek(frame, &times, &codecError, kind_ == kKindRawYv12 ? destination : nullptr);
+  // Raw and codec YV12 pictures go straight into the destination, the one copy they need.
+  const bool direct = kind_ == kKindRawYv12 || kind_ == kKindYv12;
+  const int32_t result = Seek(frame, &times, &codecError, direct ? destination : nullptr);
   if (readMs != nullptr) *readMs = Milliseconds(times.readTicks);
   if (decodeMs != nullptr) *decodeMs = Milliseconds(times.decodeTicks);
   if (result == kFailed || !hasPicture_) return result;
@@ -142,7 +144,11 @@ int32_t VCMDecoder::DecodeForPlayback(int32_t frame, uint8_t* destination, Decod
       record->format = kFormatYv12;
       record->bits = 12;
       record->field = FieldOf(frame);
-      std::memcpy(destination, bufferA_.data(), OutputSize());
+      // Without a new picture the previous one stands, which is in A unless it too went to a
+      // caller's buffer.
+      if (lastWrite_ != WriteState::kWritten && !pictureElsewhere_) {
+        std::memcpy(destination, bufferA_.data(), OutputSize());
+      }
       break;
     case kKindYuy2:
       color::ConvertYuy2(bufferA_.data(), 2 * static_cast<ptrdiff_t>(width_), destination, pitch, width_,

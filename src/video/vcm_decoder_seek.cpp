@@ -51,8 +51,7 @@ bool VCMDecoder::Feed(SeekTimes* times, int32_t* result) {
   owed_.push_back(index);
   codecFresh_ = false;
   const int64_t decodeStart = Now();
-  *result =
-      codec_->Decompress(key ? 0 : platform::codec::kNotKeyFrame, packet_.data(), bytes, bufferA_.data());
+  *result = codec_->Decompress(key ? 0 : platform::codec::kNotKeyFrame, packet_.data(), bytes, target_);
   times->decodeTicks = Now() - decodeStart;
   times->totalDecodeTicks += times->decodeTicks;
   ++decodedPackets_;
@@ -63,20 +62,20 @@ bool VCMDecoder::Feed(SeekTimes* times, int32_t* result) {
 int32_t VCMDecoder::Drain(SeekTimes* times) {
   drained_ = true;
   const int64_t start = Now();
-  const int32_t result = codec_->Drain(bufferA_.data());
+  const int32_t result = codec_->Drain(target_);
   times->decodeTicks = Now() - start;
   times->totalDecodeTicks += times->decodeTicks;
   return result;
 }
 
-int32_t VCMDecoder::Seek(int64_t frame, SeekTimes* times, bool* codecError, uint8_t* rawTarget) {
+int32_t VCMDecoder::Seek(int64_t frame, SeekTimes* times, bool* codecError, uint8_t* target) {
   *codecError = false;
   if (kind_ == kKindUnusable || frame < 0 || frame >= static_cast<int64_t>(table_->Count())) return kFailed;
 
   if (kind_ == kKindDib || kind_ == kKindRawYv12) {
     if (bufferA_.empty()) return kFailed;
     const int64_t start = Now();
-    const uint32_t bytes = ReadPacket(frame, rawTarget != nullptr ? rawTarget : bufferA_.data(),
+    const uint32_t bytes = ReadPacket(frame, target != nullptr ? target : bufferA_.data(),
                                       static_cast<uint32_t>(bufferA_.size()));
     lastDecoded_ = frame;
     if (bytes == 0) return kNothingDecoded;
@@ -87,8 +86,19 @@ int32_t VCMDecoder::Seek(int64_t frame, SeekTimes* times, bool* codecError, uint
 
   const int64_t key = KeyFrameAtOrBefore(frame);
   // A key frame just after the last picture needs no restart: the codec is already there.
-  if (frame < lastDecoded_ || key - 1 > lastDecoded_) RestartAt(key);
+  // When the last picture went to a caller's buffer instead of A, A is decoded again.
+  const bool intoA = target == nullptr;
+  if (frame < lastDecoded_ || key - 1 > lastDecoded_ || (intoA && pictureElsewhere_)) {
+    RestartAt(key);
+  }
+  target_ = intoA ? bufferA_.data() : target;
+  const int32_t result = DecodeUpTo(frame, times, codecError);
+  if (lastWrite_ == WriteState::kWritten) pictureElsewhere_ = !intoA;
+  return result;
+}
 
+int32_t VCMDecoder::DecodeUpTo(int64_t frame, SeekTimes* times, bool* codecError) {
+  lastWrite_ = WriteState::kNone;
   const int64_t count = static_cast<int64_t>(table_->Count());
   int32_t result = kNothingDecoded;
   while (lastDecoded_ < frame) {
@@ -116,9 +126,11 @@ int32_t VCMDecoder::Seek(int64_t frame, SeekTimes* times, bool* codecError, uint
     result = kDecoded;
     if (decoded == platform::codec::kOk) {
       hasPicture_ = true;
+      lastWrite_ = WriteState::kWritten;
     } else {
       *codecError = true;
       ++failedDecompressions_;
+      if (lastWrite_ == WriteState::kNone) lastWrite_ = WriteState::kFailed;
     }
   }
   return result;

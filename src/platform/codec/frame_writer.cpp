@@ -10,6 +10,9 @@ namespace platform::codec {
 
 namespace {
 
+// Row alignment of the scaler's own picture.
+constexpr size_t kAlign = 64;
+
 AVPixelFormat ScaledFormat(OutputKind kind) {
   switch (kind) {
     case OutputKind::kYv12:
@@ -125,24 +128,40 @@ bool FrameWriter::Scale(const AVFrame& frame, uint8_t* picture) {
     sourceSpace_ = space;
   }
 
+  // libswscale may write past the end of a row, so it writes into aligned rows of its own
+  // and the rows are copied out.
+  const size_t w = static_cast<size_t>(width_);
+  const size_t h = static_cast<size_t>(height_);
   uint8_t* planes[4] = {};
   int pitches[4] = {};
-  const size_t w = static_cast<size_t>(width_);
   if (kind_ == OutputKind::kYv12) {
-    const size_t area = w * static_cast<size_t>(height_);
-    const size_t chroma = (w / 2) * static_cast<size_t>(height_ / 2);
-    planes[0] = picture;
-    planes[1] = picture + area + chroma;  // U after V
-    planes[2] = picture + area;
-    pitches[0] = width_;
-    pitches[1] = pitches[2] = width_ / 2;
-  } else {
-    const int row = static_cast<int>(RowBytes(kind_, width_));
-    const bool flip = bottomUp_ && (kind_ == OutputKind::kRgb32 || kind_ == OutputKind::kRgb24);
-    planes[0] = flip ? picture + static_cast<ptrdiff_t>(height_ - 1) * row : picture;
-    pitches[0] = flip ? -row : row;
+    const size_t lumaPitch = (w + kAlign - 1) & ~(kAlign - 1);
+    const size_t chromaPitch = (w / 2 + kAlign - 1) & ~(kAlign - 1);
+    scratch_.resize(lumaPitch * h + 2 * chromaPitch * (h / 2) + kAlign);
+    planes[0] = scratch_.data();
+    planes[1] = planes[0] + lumaPitch * h;
+    planes[2] = planes[1] + chromaPitch * (h / 2);
+    pitches[0] = static_cast<int>(lumaPitch);
+    pitches[1] = pitches[2] = static_cast<int>(chromaPitch);
+    if (sws_scale(scaler_, frame.data, frame.linesize, 0, frame.height, planes, pitches) <= 0) return false;
+    const size_t area = w * h;
+    const size_t chroma = (w / 2) * (h / 2);
+    CopyPlane(planes[0], pitches[0], picture, w, height_);
+    CopyPlane(planes[2], pitches[2], picture + area, w / 2, height_ / 2);
+    CopyPlane(planes[1], pitches[1], picture + area + chroma, w / 2, height_ / 2);
+    return true;
   }
-  return sws_scale(scaler_, frame.data, frame.linesize, 0, frame.height, planes, pitches) > 0;
+  const size_t row = RowBytes(kind_, width_);
+  const size_t pitch = (row + kAlign - 1) & ~(kAlign - 1);
+  scratch_.resize(pitch * h + kAlign);
+  planes[0] = scratch_.data();
+  pitches[0] = static_cast<int>(pitch);
+  if (sws_scale(scaler_, frame.data, frame.linesize, 0, frame.height, planes, pitches) <= 0) return false;
+  const bool flip = bottomUp_ && (kind_ == OutputKind::kRgb32 || kind_ == OutputKind::kRgb24);
+  for (size_t y = 0; y < h; ++y) {
+    std::memcpy(picture + row * (flip ? h - 1 - y : y), planes[0] + pitch * y, row);
+  }
+  return true;
 }
 
 }  // namespace platform::codec

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -34,6 +35,7 @@ class FrameWriter {
   int32_t height_ = 0;
   bool bottomUp_ = true;
   SwsContext* scaler_ = nullptr;
+  std::vector<uint8_t> scratch_;
   // What the scaler was last set up for, so that the colour details are set once per change.
   int sourceFormat_ = -1;
   int sourceWidth_ = 0;

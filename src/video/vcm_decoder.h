@@ -125,7 +125,7 @@ class VCMDecoder final : public VideoDecoder {
   // Nothing was fed since the codec began or restarted, so a restart has nothing to undo.
   bool codecFresh_ = true;
   // Where the codec writes during a seek, and what the last seek wrote there.
-  enum class WriteState { kNone, kWritten, kFailed };
+  enum class WriteState { kNone, kWritten, kCodecError };
   uint8_t* target_ = nullptr;
   WriteState lastWrite_ = WriteState::kNone;
   // The current picture went to a caller's buffer, so buffer A holds an older one.

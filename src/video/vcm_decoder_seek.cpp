@@ -130,7 +130,7 @@ int32_t VCMDecoder::DecodeUpTo(int64_t frame, SeekTimes* times, bool* codecError
     } else {
       *codecError = true;
       ++failedDecompressions_;
-      if (lastWrite_ == WriteState::kNone) lastWrite_ = WriteState::kFailed;
+      if (lastWrite_ == WriteState::kNone) lastWrite_ = WriteState::kCodecError;
     }
   }
   return result;

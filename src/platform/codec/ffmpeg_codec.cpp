@@ -15,6 +15,20 @@ namespace platform::codec {
 
 namespace {
 
+// libavcodec's threads hand frames over through atomics of a library ThreadSanitizer does not
+// see into, so a build under it decodes on the calling thread alone.
+#if defined(__SANITIZE_THREAD__)
+constexpr int kThreadCount = 1;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+constexpr int kThreadCount = 1;
+#else
+constexpr int kThreadCount = 0;
+#endif
+#else
+constexpr int kThreadCount = 0;
+#endif
+
 // Decoders that may deliver RGB, judged by the format's bit depth while the pixel format is
 // not known before the first picture.
 bool MayBeRgb(AVCodecID id) {
@@ -69,7 +83,7 @@ bool FfmpegCodec::OpenContext(Format input) {
   context->height = height;
   context->codec_tag = header.compression;
   context->bits_per_coded_sample = header.bitCount;
-  context->thread_count = 0;
+  context->thread_count = kThreadCount;  // 0: as many as FFmpeg finds useful
   context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
   const size_t extra = input.size() - sizeof(avi::BitmapInfoHeader);
   if (extra > 0) {

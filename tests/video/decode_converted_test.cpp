@@ -23,7 +23,7 @@
 namespace video {
 namespace {
 
-using platform::codec::FakeCodecSpec;
+using platform::codec::FakeCodecTraits;
 using platform::codec::FakeRegistry;
 using platform::codec::OutputKind;
 
@@ -207,7 +207,7 @@ TEST_F(DecodeConvertedTest, YuyvAndRgbKindsKeepGrey) {
   for (const Case& c : cases) {
     FakeRegistry registry;
     const uint32_t code = avi::LoadU32(reinterpret_cast<const uint8_t*>(c.handler));
-    registry.Add(FakeCodecSpec{code, 0, {c.output}, 0});
+    registry.Add(FakeCodecTraits{code, 0, {c.output}, 0});
     videotest::MovieShape shape;
     shape.handler = shape.compression = code;
     shape.width = 20;

@@ -12,7 +12,7 @@ namespace video {
 namespace {
 
 using avi::MakeFourcc;
-using platform::codec::FakeCodecSpec;
+using platform::codec::FakeCodecTraits;
 using platform::codec::FakeRegistry;
 using platform::codec::OutputKind;
 using videotest::BuildMovie;
@@ -35,7 +35,7 @@ class VCMDecoderTest : public ::testing::Test {
   }
   void AddCodec(const char (&handler)[5], std::vector<OutputKind> outputs, int reorderDepth = 0,
                 uint32_t compression = 0) {
-    registry_.Add(FakeCodecSpec{MakeFourcc(handler), compression, std::move(outputs), reorderDepth});
+    registry_.Add(FakeCodecTraits{MakeFourcc(handler), compression, std::move(outputs), reorderDepth});
   }
 
   // The tag of the picture DecodeForPlayback delivers for frame, or -1 with its result.
@@ -75,7 +75,7 @@ TEST_F(VCMDecoderTest, NegotiatesInOrderOfPreference) {
   for (const Case& c : cases) {
     FakeRegistry registry;
     const uint32_t code = avi::LoadU32(reinterpret_cast<const uint8_t*>(c.handler));
-    registry.Add(FakeCodecSpec{code, 0, c.outputs, 0});
+    registry.Add(FakeCodecTraits{code, 0, c.outputs, 0});
     MovieShape shape;
     shape.handler = shape.compression = code;
     auto movie = Movie(shape, Group(3, 3));
@@ -98,8 +98,8 @@ TEST_F(VCMDecoderTest, OpensDivxHandlersThroughXvidAndReopensByCompression) {
 
   // The handler's codec refuses the format; the format's own code opens one that takes it.
   FakeRegistry registry;
-  registry.Add(FakeCodecSpec{MakeFourcc("H264"), MakeFourcc("avc1"), {OutputKind::kYv12}, 0});
-  registry.Add(FakeCodecSpec{MakeFourcc("FMP4"), 0, {OutputKind::kRgb32}, 0});
+  registry.Add(FakeCodecTraits{MakeFourcc("H264"), MakeFourcc("avc1"), {OutputKind::kYv12}, 0});
+  registry.Add(FakeCodecTraits{MakeFourcc("FMP4"), 0, {OutputKind::kRgb32}, 0});
   auto reopened = Movie(Shape("H264", "FMP4"), Group(2, 1));
   VCMDecoder second(*reopened, nullptr, nullptr, registry);
   EXPECT_EQ(second.Kind(), kKindRgb);

@@ -9,13 +9,13 @@ namespace {
 
 class FakeCodec final : public Codec {
  public:
-  FakeCodec(FakeCodecSpec spec, std::shared_ptr<FakeLog> log)
-      : spec_(std::move(spec)), log_(std::move(log)) {}
+  FakeCodec(FakeCodecTraits traits, std::shared_ptr<FakeLog> log)
+      : traits_(std::move(traits)), log_(std::move(log)) {}
   ~FakeCodec() override { ++log_->closed; }
 
   bool Query(Format input) override {
     const avi::BitmapInfoHeader* header = HeaderOf(input);
-    const uint32_t wanted = spec_.compression != 0 ? spec_.compression : spec_.handler;
+    const uint32_t wanted = traits_.compression != 0 ? traits_.compression : traits_.handler;
     return header != nullptr && header->compression == wanted;
   }
 
@@ -26,7 +26,8 @@ class FakeCodec final : public Codec {
     if (out == nullptr || !Query(input)) return kBadFormat;
     const OutputKind kind = KindOf(*out);
     log_->asked.push_back(kind);
-    if (std::find(spec_.outputs.begin(), spec_.outputs.end(), kind) == spec_.outputs.end()) return kBadFormat;
+    if (std::find(traits_.outputs.begin(), traits_.outputs.end(), kind) == traits_.outputs.end())
+      return kBadFormat;
     int32_t width = 0;
     int32_t height = 0;
     if (!PictureSize(*out, &width, &height)) return kBadFormat;
@@ -46,7 +47,7 @@ class FakeCodec final : public Codec {
       started_ = true;
       if (data[0] == FakeRegistry::kFailByte) return kError;
       held_.push_back(data[0]);
-      if (held_.size() <= static_cast<size_t>(spec_.reorderDepth)) return kNoPicture;
+      if (held_.size() <= static_cast<size_t>(traits_.reorderDepth)) return kNoPicture;
     }
     return Deliver(picture);
   }
@@ -73,7 +74,7 @@ class FakeCodec final : public Codec {
     return kOk;
   }
 
-  FakeCodecSpec spec_;
+  FakeCodecTraits traits_;
   std::shared_ptr<FakeLog> log_;
   size_t bytes_ = 0;
   std::vector<uint8_t> held_;
@@ -84,8 +85,8 @@ class FakeCodec final : public Codec {
 
 std::unique_ptr<Codec> FakeRegistry::Open(uint32_t handler) {
   log_->opened.push_back(handler);
-  for (const FakeCodecSpec& spec : specs_) {
-    if (spec.handler == handler) return std::make_unique<FakeCodec>(spec, log_);
+  for (const FakeCodecTraits& traits : codecs_) {
+    if (traits.handler == handler) return std::make_unique<FakeCodec>(traits, log_);
   }
   return nullptr;
 }

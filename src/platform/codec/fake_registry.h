@@ -10,7 +10,7 @@
 namespace platform::codec {
 
 // A made-up codec for tests of the code above the codec layer.
-struct FakeCodecSpec {
+struct FakeCodecTraits {
   // The code it opens under.
   uint32_t handler = 0;
   // The input compression it decompresses; 0 means the same code as the handler.
@@ -43,12 +43,12 @@ class FakeRegistry final : public Registry {
 
   FakeRegistry() : log_(std::make_shared<FakeLog>()) {}
 
-  void Add(FakeCodecSpec spec) { specs_.push_back(std::move(spec)); }
+  void Add(FakeCodecTraits traits) { codecs_.push_back(std::move(traits)); }
   std::unique_ptr<Codec> Open(uint32_t handler) override;
   const FakeLog& Log() const { return *log_; }
 
  private:
-  std::vector<FakeCodecSpec> specs_;
+  std::vector<FakeCodecTraits> codecs_;
   std::shared_ptr<FakeLog> log_;
 };
 

@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "bench_pictures.h"
 #include "color/colour_state.h"
 #include "color/kernel_scratch.h"
 #include "color/level_tables.h"
@@ -28,25 +29,7 @@ namespace {
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-// Smooth gradients with some grain, like decoded video; 5 spare bytes as the decoder leaves.
-std::vector<uint8_t> MakeYv12() {
-  std::vector<uint8_t> picture(kWidth * kHeight * 3 / 2 + 5);
-  std::mt19937 rng(5);
-  auto fill = [&rng](uint8_t* plane, int width, int height, double base, double fx, double fy) {
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        const double v = base + 60 * std::sin(x * fx + y * 0.004) + 30 * std::cos(y * fy) +
-                         static_cast<int>(rng() % 13) - 6;
-        plane[y * width + x] = static_cast<uint8_t>(std::clamp(v, 16.0, 240.0));
-      }
-    }
-  };
-  fill(picture.data(), kWidth, kHeight, 120, 0.011, 0.017);
-  uint8_t* v = picture.data() + kWidth * kHeight;
-  fill(v, kWidth / 2, kHeight / 2, 128, 0.023, 0.013);
-  fill(v + kWidth * kHeight / 4, kWidth / 2, kHeight / 2, 128, 0.017, 0.029);
-  return picture;
-}
+std::vector<uint8_t> MakeYv12() { return bench::MakeYv12Picture(kWidth, kHeight, 5); }
 
 // The colour state the player starts with, for the duration of one benchmark.
 class ColourSession {

@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "bench_pictures.h"
 #include "color/field_interpolator.h"
 #include "scale/normal_quality_converter.h"
 
@@ -21,25 +22,7 @@ namespace {
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-// A YV12 picture with smooth gradients and some grain, like decoded video.
-std::vector<uint8_t> MakePicture() {
-  std::vector<uint8_t> picture(kWidth * kHeight * 3 / 2 + 5);
-  std::mt19937 rng(3);
-  auto fill = [&rng](uint8_t* plane, int width, int height, double base, double fx, double fy) {
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        const double v = base + 60 * std::sin(x * fx + y * 0.004) + 30 * std::cos(y * fy) +
-                         static_cast<int>(rng() % 13) - 6;
-        plane[y * width + x] = static_cast<uint8_t>(std::clamp(v, 16.0, 240.0));
-      }
-    }
-  };
-  fill(picture.data(), kWidth, kHeight, 120, 0.011, 0.017);
-  uint8_t* v = picture.data() + kWidth * kHeight;
-  fill(v, kWidth / 2, kHeight / 2, 128, 0.023, 0.013);
-  fill(v + kWidth * kHeight / 4, kWidth / 2, kHeight / 2, 128, 0.017, 0.029);
-  return picture;
-}
+std::vector<uint8_t> MakePicture() { return bench::MakeYv12Picture(kWidth, kHeight, 3); }
 
 void BM_Convert1080pVistrel(benchmark::State& state) {
   const std::vector<uint8_t> picture = MakePicture();

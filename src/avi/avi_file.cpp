@@ -56,6 +56,12 @@ struct SubChunk {
   size_t available;
 };
 
+// A `strn` name ends at its terminator or at the end of what the chunk holds.
+std::string ReadStrn(const SubChunk& chunk) {
+  const char* text = reinterpret_cast<const char*>(chunk.body);
+  return std::string(text, strnlen(text, chunk.available));
+}
+
 class Parser {
  public:
   explicit Parser(FileView& view) : view_(view), length_(view.Length()), indexBudget_(view.Length()) {}
@@ -73,6 +79,8 @@ class Parser {
   void ReadStreamList(uint64_t position, uint32_t listSize);
   void Walk(uint64_t position, Header header);
   uint64_t FindLegacyBase() const;
+  // A stream's own OpenDML index replaces what idx1 said about every stream.
+  bool TakeSuperIndex(const SubChunk& chunk, bool video, PacketTable& table);
   bool TakeVideo(const StreamEntry& entry);
   bool TakeAudio(const StreamEntry& entry, uint32_t number);
   template <typename Visit>
@@ -197,6 +205,12 @@ void Parser::ForEachSubChunk(const std::vector<uint8_t>& area, bool evenSteps, V
   }
 }
 
+bool Parser::TakeSuperIndex(const SubChunk& chunk, bool video, PacketTable& table) {
+  indexReleased_ = true;
+  index_.clear();
+  return ReadSuperIndex(view_, chunk.body, chunk.available, video, table, indexBudget_);
+}
+
 bool Parser::TakeVideo(const StreamEntry& entry) {
   auto table = std::make_unique<PacketTable>(view_);
   std::optional<std::string> name;
@@ -205,15 +219,11 @@ bool Parser::TakeVideo(const StreamEntry& entry) {
   bool accepted = true;
   ForEachSubChunk(entry.extra, true, [&](const SubChunk& chunk) {
     switch (chunk.fourcc) {
-      case kStrn: {
-        const char* text = reinterpret_cast<const char*>(chunk.body);
-        name = std::string(text, strnlen(text, chunk.available));
+      case kStrn:
+        name = ReadStrn(chunk);
         break;
-      }
       case kIndx:
-        indexReleased_ = true;
-        index_.clear();
-        accepted = ReadSuperIndex(view_, chunk.body, chunk.available, true, *table, indexBudget_);
+        accepted = TakeSuperIndex(chunk, true, *table);
         break;
       case kStrc:
         colour = {};
@@ -253,15 +263,11 @@ bool Parser::TakeAudio(const StreamEntry& entry, uint32_t number) {
   bool accepted = true;
   ForEachSubChunk(entry.extra, false, [&](const SubChunk& chunk) {
     switch (chunk.fourcc) {
-      case kStrn: {
-        const char* text = reinterpret_cast<const char*>(chunk.body);
-        name = std::string(text, strnlen(text, chunk.available));
+      case kStrn:
+        name = ReadStrn(chunk);
         break;
-      }
       case kIndx:
-        indexReleased_ = true;
-        index_.clear();
-        accepted = ReadSuperIndex(view_, chunk.body, chunk.available, false, *table, indexBudget_);
+        accepted = TakeSuperIndex(chunk, false, *table);
         break;
       case kStrd:
         if (chunk.available >= 4) delay = static_cast<int32_t>(LoadU32(chunk.body));

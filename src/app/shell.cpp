@@ -30,7 +30,7 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
   processorCount_ = platform::system::ProcessorCount();
   common::AllocationLock::Acquire();
 
-  clock_ = std::make_unique<playback::PlaybackClock>();
+  clock_ = std::make_unique<common::PlaybackClock>();
   settings_.ycOffset = 0;
   frameProcessor_ = std::make_unique<scale::NormalQualityConverter>(color::GetFieldInterpolator());
   frameProcessorLock_ = std::make_unique<common::Lock>();

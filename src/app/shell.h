@@ -7,7 +7,7 @@
 #include "common/settings.h"
 #include "playback/display_objects.h"
 #include "playback/file_name.h"
-#include "playback/playback_clock.h"
+#include "common/playback_clock.h"
 
 namespace scale {
 class NormalQualityConverter;
@@ -47,7 +47,7 @@ class Shell {
 
   common::Settings& settings_;
   int processorCount_ = 1;
-  std::unique_ptr<playback::PlaybackClock> clock_;
+  std::unique_ptr<common::PlaybackClock> clock_;
   std::unique_ptr<scale::NormalQualityConverter> frameProcessor_;
   std::unique_ptr<common::Lock> frameProcessorLock_;  // one conversion through it at a time
   std::unique_ptr<platform::ui::MainWindow> window_;

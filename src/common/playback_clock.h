@@ -3,19 +3,25 @@
 #include <cstdint>
 #include <mutex>
 
-namespace playback {
+#include "common/tick_source.h"
+
+namespace common {
 
 // Milliseconds of playback over the performance counter. The audio renderer re-bases it to the
 // device position while the playback threads read it.
 class PlaybackClock {
  public:
+  explicit PlaybackClock(const TickSource& ticks = SystemTicks()) : ticks_(ticks) {}
+
   // Starts counting from `baseMs`.
   void Start(int32_t baseMs);
   void Stop();
   // 0 while stopped.
   uint32_t Now() const;
+  bool IsRunning() const;
 
  private:
+  const TickSource& ticks_;
   // Start and Now run on different threads; origin and base must be read as one pair.
   mutable std::mutex mutex_;
   bool running_ = false;
@@ -23,4 +29,4 @@ class PlaybackClock {
   int32_t base_ = 0;
 };
 
-}  // namespace playback
+}  // namespace common

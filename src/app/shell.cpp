@@ -1,9 +1,12 @@
 #include "app/shell.h"
 
 #include <QApplication>
+#include <chrono>
+#include <thread>
 
 #include "app/colour_setup.h"
 #include "app/commands.h"
+#include "app/main_window_host.h"
 #include "app/menus.h"
 #include "app/settings_store.h"
 #include "color/colour_state.h"
@@ -13,10 +16,22 @@
 #include "platform/display/video_window.h"
 #include "platform/system/system.h"
 #include "platform/ui/main_window.h"
+#include "platform/ui/open_dialog.h"
+#include "playback/engine.h"
+#include "playback/stats_dump.h"
 #include "scale/lanczos_resizer.h"
 #include "scale/normal_quality_converter.h"
 
 namespace app {
+
+namespace {
+
+constexpr int32_t kSeekStepMs = 10000;
+constexpr int32_t kAvSyncStepMs = 5;
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace
 
 Shell::Shell() : settings_(common::GetSettings()) {}
 
@@ -39,15 +54,14 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
 
   auto* videoWindow = new platform::display::VideoWindow();
   window_ = std::make_unique<platform::ui::MainWindow>("Vistrel", videoWindow);
-  window_->onCommand = [this](int command) { OnCommand(command); };
-  window_->onMenu = [this](bool open) { OnMenu(open); };
-  window_->onClose = [this] { OnDestroy(); };
   window_->SetMenuBar(MainMenu());
   window_->SetItemChecked(kCmdDcc, settings_.enableDcc != 0);
   window_->show();
+  windowHost_ = std::make_unique<MainWindowHost>(*window_);
 
   display_.device = platform::display::CreateDevice(videoWindow);
   if (display_.device == nullptr) {
+    windowHost_.reset();
     window_.reset();
     frameProcessor_.reset();
     frameProcessorLock_.reset();
@@ -60,15 +74,42 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
   InitFrameProcessorFromSettings(*frameProcessor_, settings_);
 
   presentationResizer_ = std::make_unique<Media::LanczosResizerH8_8>(settings_.ntap >> 1);
+  statsDump_ = playback::StatsDump::FromEnvironment();
 
+  playback::EngineServices services{settings_,
+                                    *clock_,
+                                    common::SystemTicks(),
+                                    display_,
+                                    *presentationResizer_,
+                                    frameProcessor_.get(),
+                                    frameProcessorLock_.get(),
+                                    *windowHost_,
+                                    processorCount_,
+                                    {},
+                                    nullptr,
+                                    statsDump_.get()};
+  engine_ = std::make_unique<playback::Engine>(services);
+  window_->onCommand = [this](int command) { OnCommand(command); };
+  window_->onMenu = [this](bool open) { OnMenu(open); };
+  window_->onClose = [this] { OnDestroy(); };
+  window_->onVisible = [this](bool visible) { OnVisible(visible); };
+  window_->onActive = [this](bool active) { OnActive(active); };
+  window_->onMouse = [this](Qt::MouseButton button, QPoint position) { OnMouse(button, position); };
+  window_->onDrop = [this](const std::vector<std::u16string>& paths) {
+    for (const std::u16string& path : paths) engine_->Open(playback::FileName::Wide(path));
+  };
   window_->AttachMenu(true);
-  playback::EnterWindowedMode(display_);
+  engine_->EnterWindowedMode();
+  videoWindow->SetExposedHandler([this] {
+    if (!engine_->IsFullScreen()) engine_->RequestClear();
+  });
 
   for (const playback::FileName& name : files) {
-    OpenFile(name);
+    engine_->Open(name);
   }
 
   window_->SetAccelerators(Accelerators());
+  engine_->StartThreads();
   platform::system::SetCurrentThreadPriority(platform::system::ThreadPriority::kHighest);
   started_ = true;
   return 0;
@@ -76,31 +117,119 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
 
 void Shell::ShutDown() {
   started_ = false;
+  engine_->StopThreads();
   SaveSettings(settings_);
+  engine_->Stop();
   color::ReleaseColour();
+  engine_.reset();
   playback::ReleaseDisplay(display_);
+  windowHost_.reset();
   window_.reset();
   frameProcessor_.reset();
   frameProcessorLock_.reset();
   clock_.reset();
   presentationResizer_.reset();
+  statsDump_.reset();
   common::AllocationLock::Release();
 }
 
 void Shell::OnCommand(int command) {
   switch (command) {
+    case kCmdOpen:
+      OpenFromDialog();
+      break;
     case kCmdExit:
       window_->close();
+      break;
+    case kCmdPlay:
+      engine_->Play();
+      break;
+    case kCmdStop:
+      engine_->Stop();
+      break;
+    case kCmdFullScreen:
+      ToggleFullScreen();
+      break;
+    case kCmdOriginalSize:
+      OriginalSize();
+      break;
+    case kCmdSeekForward:
+      engine_->SeekBy(kSeekStepMs);
+      break;
+    case kCmdSeekBack:
+      engine_->SeekBy(-kSeekStepMs);
+      break;
+    case kCmdResynchronise:
+      engine_->Resynchronise();
+      break;
+    case kCmdNextChapter:
+      engine_->NextChapter();
+      break;
+    case kCmdPreviousChapter:
+      engine_->PreviousChapter();
+      break;
+    case kCmdAvSyncUp:
+      settings_.avSync = settings_.avSync + kAvSyncStepMs;
+      break;
+    case kCmdAvSyncDown:
+      settings_.avSync = settings_.avSync - kAvSyncStepMs;
       break;
     default:
       break;
   }
 }
 
-void Shell::OnMenu(bool open) { (void)open; }
+void Shell::OpenFromDialog() {
+  static const std::vector<platform::ui::FileFilter> kFilters{{"AVI file", "*.avi *.AVI"}};
+  if (const auto path = platform::ui::AskFileToOpen(window_.get(), kFilters)) {
+    engine_->Open(playback::FileName::Wide(*path));
+  }
+}
 
-void Shell::OnDestroy() {}
+void Shell::ToggleFullScreen() {
+  const bool fullScreen = !engine_->IsFullScreen();
+  engine_->SetFullScreen(fullScreen);
+  window_->SetCursorVisible(!engine_->IsFullScreen());
+  if (!engine_->IsFullScreen()) engine_->RequestClear();
+}
 
-void Shell::OpenFile(const playback::FileName& name) { (void)name; }
+void Shell::OriginalSize() {
+  if (!engine_->HasDecoder()) return;
+  if (engine_->IsFullScreen()) engine_->SetFullScreen(false);
+  window_->SetCursorVisible(true);
+  const auto size = engine_->OutputSize();
+  window_->ResizeVideoArea(size[0], size[1]);
+}
+
+void Shell::OnMenu(bool open) {
+  engine_->SetWindowState(open ? playback::kWindowMenu : playback::kWindowNormal);
+}
+
+void Shell::OnVisible(bool visible) {
+  engine_->SetWindowState(visible ? playback::kWindowNormal : playback::kWindowHidden);
+}
+
+// A window that loses the focus stays on screen here; only in full screen does it give the
+// screen up.
+void Shell::OnActive(bool active) {
+  if (engine_->IsFullScreen())
+    engine_->SetWindowState(active ? playback::kWindowNormal : playback::kWindowHidden);
+}
+
+void Shell::OnMouse(Qt::MouseButton button, QPoint position) {
+  if (button == Qt::LeftButton) {
+    if (engine_->IsFullScreen()) window_->SetCursorVisible(false);
+    engine_->SetWindowState(playback::kWindowNormal);
+  } else if (button == Qt::RightButton) {
+    window_->SetCursorVisible(true);
+    engine_->SetWindowState(playback::kWindowMenu);
+    // The menu must not be drawn over by a presentation in progress.
+    while (engine_->PresentationPending()) Sleep(10);
+    Sleep(100);
+    window_->ShowPopup(PopupMenu(), position);
+  }
+}
+
+void Shell::OnDestroy() { engine_->Stop(); }
 
 }  // namespace app

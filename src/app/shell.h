@@ -1,13 +1,15 @@
 #pragma once
 
+#include <QPoint>
+#include <Qt>
 #include <memory>
 #include <vector>
 
 #include "common/lock.h"
+#include "common/playback_clock.h"
 #include "common/settings.h"
 #include "playback/display_objects.h"
 #include "playback/file_name.h"
-#include "common/playback_clock.h"
 
 namespace scale {
 class NormalQualityConverter;
@@ -18,6 +20,11 @@ class LanczosResizerH8_8;
 namespace platform::ui {
 class MainWindow;
 }
+namespace playback {
+class Engine;
+class StatsDump;
+class WindowHost;
+}  // namespace playback
 
 namespace app {
 
@@ -38,12 +45,19 @@ class Shell {
   platform::ui::MainWindow* Window() const { return window_.get(); }
   int ProcessorCount() const { return processorCount_; }
   const playback::DisplayObjects& Display() const { return display_; }
+  playback::Engine* Engine() const { return engine_.get(); }
+  // Chosen menu items and keys end here.
+  void OnCommand(int command);
 
  private:
-  void OnCommand(int command);
   void OnMenu(bool open);
+  void OnVisible(bool visible);
+  void OnActive(bool active);
+  void OnMouse(Qt::MouseButton button, QPoint position);
   void OnDestroy();
-  void OpenFile(const playback::FileName& name);
+  void ToggleFullScreen();
+  void OriginalSize();
+  void OpenFromDialog();
 
   common::Settings& settings_;
   int processorCount_ = 1;
@@ -51,8 +65,11 @@ class Shell {
   std::unique_ptr<scale::NormalQualityConverter> frameProcessor_;
   std::unique_ptr<common::Lock> frameProcessorLock_;  // one conversion through it at a time
   std::unique_ptr<platform::ui::MainWindow> window_;
+  std::unique_ptr<playback::WindowHost> windowHost_;
   std::unique_ptr<Media::LanczosResizerH8_8> presentationResizer_;
+  std::unique_ptr<playback::StatsDump> statsDump_;
   playback::DisplayObjects display_;
+  std::unique_ptr<playback::Engine> engine_;
   bool started_ = false;
 };
 

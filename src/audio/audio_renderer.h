@@ -52,6 +52,9 @@ class IAudioRenderer {
   virtual int64_t DecodedPosition() const = 0;
   // The stream's output format, or null without a stream.
   virtual const avi::WaveFormat* OutputFormat() const = 0;
+  // The stream time being heard now, ms (the start position plus the device's play position),
+  // or -1 while nothing plays. Any thread; for diagnostics.
+  virtual int32_t HeardPositionMs() const = 0;
 };
 
 }  // namespace audio

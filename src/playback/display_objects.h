@@ -8,24 +8,19 @@
 
 namespace playback {
 
-// The display objects of the player: the device, the primary, the system-memory back surface
-// of windowed mode and its clipper. They belong to the playback engine; surfaces change only
-// while presentation is suspended.
+// The display objects of the player: the device, the primary (the window's picture, or the
+// full-screen flip chain), the chain's back buffer, the system-memory back surface of windowed
+// mode and its clipper. They belong to the playback engine; surfaces change only while
+// presentation is suspended.
 struct DisplayObjects {
   std::unique_ptr<platform::display::Device> device;
   std::unique_ptr<platform::display::Surface> primary;
+  // Full screen: the chain's back buffer, owned by the chain.
+  platform::display::Surface* backBuffer = nullptr;
+  // Windowed: a picture of the primary's size to scale into before the blit.
   std::unique_ptr<platform::display::Surface> back;
   std::unique_ptr<platform::display::Clipper> clipper;
 };
-
-// Windowed operation: the normal cooperative level, a clipper bound to the video window and the
-// primary with its back surface. Without a bound clipper no surfaces are made and nothing is
-// shown until the next successful mode set. Returns false then.
-bool EnterWindowedMode(DisplayObjects& display);
-
-// Re-creates the primary and the back surface matching it; false when the primary could not be
-// made.
-bool RestoreWindowedPrimary(DisplayObjects& display);
 
 // Shut-down: the desktop mode back, the normal level, then every surface, the clipper and the
 // device.

@@ -15,8 +15,8 @@ struct StatisticsFigures {
   double fps = 0.0;
   double userLoad = 0.0;    // percent of all processors
   double kernelLoad = 0.0;  // percent of all processors
-  int32_t ready = 0;        // frame slots waiting for presentation
-  int32_t busy = 0;         // frame slots in conversion
+  int32_t ready = 0;        // frame frameSlots waiting for presentation
+  int32_t busy = 0;         // frame frameSlots in conversion
   int32_t presentationDelay = 0;
   // Milliseconds: full-screen copy into the back buffer, the worker's conversion and scaling,
   // the frame processor's field interpolation, this frame's decoding and its packet read.

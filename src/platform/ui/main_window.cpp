@@ -6,7 +6,11 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
 #include <QWindow>
+#include <cmath>
 
 namespace platform::ui {
 
@@ -20,6 +24,7 @@ MainWindow::MainWindow(const char* title, QWindow* videoArea) : videoArea_(video
   // Keys are translated before any widget sees them, wherever the focus is, as an
   // accelerator table translates them ahead of the window that has the focus.
   qApp->installEventFilter(this);
+  setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
@@ -48,6 +53,7 @@ void MainWindow::SetMenuBar(const std::vector<MenuDefinition>& menus) {
 }
 
 void MainWindow::AttachMenu(bool attached) {
+  menuAttached_ = attached;
   if (menuBar_ != nullptr) {
     menuBar_->setVisible(attached);
   }
@@ -71,6 +77,74 @@ QSize MainWindow::VideoAreaSize() const {
   return videoArea_->size() * videoArea_->devicePixelRatio();
 }
 
+void MainWindow::ResizeVideoArea(int width, int height) {
+  if (videoArea_ == nullptr || width <= 0 || height <= 0) return;
+  if (isMinimized() || isMaximized()) showNormal();
+  const qreal ratio = videoArea_->devicePixelRatio();
+  const QSize area(static_cast<int>(std::ceil(width / ratio)), static_cast<int>(std::ceil(height / ratio)));
+  resize(size() - videoArea_->size() + area);
+}
+
+void MainWindow::SetFullScreen(bool fullScreen) {
+  if (menuBar_ != nullptr) menuBar_->setVisible(!fullScreen && menuAttached_);
+  if (fullScreen) {
+    showFullScreen();
+  } else if (isFullScreen()) {
+    showNormal();
+  }
+}
+
+void MainWindow::SetCursorVisible(bool visible) {
+  if (videoArea_ == nullptr) return;
+  if (visible) {
+    videoArea_->unsetCursor();
+  } else {
+    videoArea_->setCursor(Qt::BlankCursor);
+  }
+}
+
+void MainWindow::ShowPopup(const MenuDefinition& definition, QPoint position) {
+  QMenu popup(this);
+  for (const MenuItem& item : definition.items) {
+    QAction* action = popup.addAction(QString::fromUtf8(item.text));
+    action->setData(item.command);
+    // The check marks follow those of the menu bar.
+    auto bar = actions_.find(item.command);
+    if (bar != actions_.end() && !bar->second.empty() && bar->second.front()->isCheckable()) {
+      action->setCheckable(true);
+      action->setChecked(bar->second.front()->isChecked());
+    }
+  }
+  if (onMenu) onMenu(true);
+  QAction* chosen = popup.exec(position);
+  if (onMenu) onMenu(false);
+  if (chosen != nullptr && onCommand) onCommand(chosen->data().toInt());
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange && onVisible) {
+    onVisible(!isMinimized());
+  } else if (event->type() == QEvent::ActivationChange && onActive) {
+    onActive(isActiveWindow());
+  }
+  QMainWindow::changeEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  std::vector<std::u16string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QString path = url.toLocalFile();
+    paths.emplace_back(reinterpret_cast<const char16_t*>(path.utf16()), size_t(path.size()));
+  }
+  event->acceptProposedAction();
+  if (!paths.empty() && onDrop) onDrop(paths);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (onClose) {
     onClose();
@@ -79,6 +153,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == videoArea_ && event->type() == QEvent::MouseButtonPress && onMouse) {
+    const auto* press = static_cast<QMouseEvent*>(event);
+    onMouse(press->button(), press->globalPosition().toPoint());
+    return QMainWindow::eventFilter(watched, event);
+  }
+  if (watched == this && (event->type() == QEvent::Hide || event->type() == QEvent::Show) && onVisible) {
+    onVisible(event->type() == QEvent::Show && !isMinimized());
+    return QMainWindow::eventFilter(watched, event);
+  }
   // A menu or a modal box runs its own keys.
   if (event->type() != QEvent::KeyPress || accelerators_ == nullptr || QApplication::activePopupWidget() ||
       QApplication::activeModalWidget()) {

@@ -1,0 +1,148 @@
+#include "playback/file_opener.h"
+
+#include <cstdio>
+
+#include "avi/avi_file.h"
+#include "avi/file_view.h"
+#include "color/channel_tables.h"
+#include "color/colour_state.h"
+#include "color/level_tables.h"
+#include "playback/busy_scope.h"
+#include "playback/colour_refresh.h"
+#include "playback/show_one_frame.h"
+#include "scale/normal_quality_converter.h"
+
+namespace playback {
+
+namespace {
+
+// The file's YUV hint as a matrix code, or -1 for none.
+int32_t YuvTypeForHint(uint8_t hint) {
+  switch (hint) {
+    case 1:
+      return 0;
+    case 2:
+      return 1;
+    case 3:
+      return 5;
+    default:
+      return -1;
+  }
+}
+
+// The file's RGB hint as a transfer code, or -1 to keep the current one.
+int32_t RgbTypeForHint(uint8_t hint) {
+  switch (hint) {
+    case 1:
+      return 0;
+    case 2:
+      return 2;
+    case 3:
+      return 1;
+    case 4:
+      return 3;
+    default:
+      return -1;
+  }
+}
+
+}  // namespace
+
+void FileOpener::OnFrameEvent(void* user, int32_t event, intptr_t, intptr_t) {
+  auto& c = *static_cast<EngineContext*>(user);
+  const common::Settings& s = c.services.settings;
+  if (s.enableDcc == 0) return;
+  if (event == video::kEventKeyFrame) {
+    color::DecayHistograms();
+  } else if (event != video::kEventPicture || ++c.file.pictureEvents % 4 != 0) {
+    return;
+  }
+  color::SetPictureLevels(s.brightness / 100.0, s.contrast / 100.0, s.saturation / 100.0);
+}
+
+void FileOpener::ApplyColourHints(const avi::Movie& movie) {
+  common::Settings& s = c_.services.settings;
+  scale::NormalQualityConverter* frameProcessor = c_.services.frameProcessor;
+  const int32_t yuvType = YuvTypeForHint(movie.colourInfo[0]);
+  if (yuvType >= 0) {
+    s.yuvType = yuvType;
+    ChangeYuvMatrix(s);
+    if (frameProcessor != nullptr) frameProcessor->SetYuvMatrix(yuvType);
+  }
+  const uint8_t rgbHint = movie.colourInfo[1];
+  if (rgbHint != 0) {
+    const int32_t rgbType = RgbTypeForHint(rgbHint);
+    if (rgbType >= 0) s.rgbType = rgbType;
+    color::SetSourceTransfer(s.rgbType);
+    if (frameProcessor != nullptr) frameProcessor->SetSourceTransfer(s.rgbType);
+    RebuildRgb(s);
+  }
+}
+
+void FileOpener::Unload() {
+  SuspendScope suspend(c_.presentation);
+  LoadedFile& file = c_.file;
+  file.decoder.reset();
+  file.movie.reset();
+  for (FrameSlot& slot : c_.ring.frameSlots) slot.raw.reset();
+  c_.ring.lastDecoded = -1;
+  c_.ring.previousTime = 0;
+  c_.ring.shownFrame = 0;
+}
+
+void FileOpener::Open(const FileName& name) {
+  avi::FileView view = name.isWide ? avi::FileView::Open(name.wide) : avi::FileView::Open(name.narrow);
+  avi::AVIFile reader;
+  if (!view.IsOpen() || reader.Probe(view) == 0) {
+    c_.services.window.ShowMessage("Unsupported file", "Open");
+    return;
+  }
+  control_.Stop();
+  Unload();
+
+  const bool fullScreen = c_.presentation.fullScreen.load(std::memory_order_relaxed) != 0;
+  std::unique_ptr<avi::Movie> movie = reader.Parse(view);
+  if (movie == nullptr) {
+    std::fprintf(stderr, "vistrel: %s: no video stream, or an index that cannot be read\n",
+                 name.Path().c_str());
+    modes_.RebuildSurfaces(fullScreen);
+    return;
+  }
+  PresentationState& p = c_.presentation;
+  for (size_t i = 0; i < 4; ++i) p.crop[i].store(movie->videoParams[i], std::memory_order_relaxed);
+  p.aspectNumerator.store(movie->videoParams[4], std::memory_order_relaxed);
+  p.aspectDenominator.store(movie->videoParams[5], std::memory_order_relaxed);
+  ApplyColourHints(*movie);
+
+  LoadedFile& file = c_.file;
+  file.movie = std::move(movie);
+  auto decoder = std::make_unique<video::VCMDecoder>(*file.movie, c_.services.frameProcessor,
+                                                     c_.services.frameProcessorLock);
+  if (decoder->Kind() == video::kKindUnusable) {
+    decoder.reset();
+    modes_.RebuildSurfaces(fullScreen);
+    c_.services.window.ShowMessage("Cannot decode", "Error");
+    return;
+  }
+  file.rate = file.movie->streamHeader.rate;
+  file.scale = file.movie->streamHeader.scale;
+  file.fieldPictures = decoder->FieldPairs() || decoder->StackedFields();
+  if (!fullScreen) {
+    video::DecodedPicture output{};
+    decoder->GetOutputInfo(&output);
+    c_.services.window.ResizeVideoArea(output.width, output.height);
+  }
+  for (int i = kFrameSlots - 1; i >= 0; --i) {
+    c_.ring.frameSlots[size_t(i)].raw = common::MakeSharedBuffer<uint8_t>(decoder->OutputSize());
+  }
+  decoder->SetFrameCallback(&FileOpener::OnFrameEvent, &c_);
+  file.pictureEvents = 0;
+  {
+    SuspendScope suspend(p);
+    file.decoder = std::move(decoder);
+  }
+  modes_.RebuildSurfaces(fullScreen);
+  ShowOneFrame(c_, presenter_, 0);
+}
+
+}  // namespace playback

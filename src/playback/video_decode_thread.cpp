@@ -187,11 +187,15 @@ void VideoDecodeThread::HandToWorker(int slot) {
   FrameRing& ring = c_.ring;
   const PlaybackState& playback = c_.playback;
   while (playback.seeking.load(std::memory_order_acquire) == 0 && playback.playing.load() != 0) {
+    // This thread alone posts jobs, so an idle worker stays idle until it does; the slot index
+    // must not change under a job already posted.
     int32_t idle = kWorkerIdle;
-    ring.workerSlot.store(slot, std::memory_order_relaxed);
-    if (ring.workerState.compare_exchange_strong(idle, kWorkerPosted)) {
-      ring.workerEvent.Set();
-      return;
+    if (ring.workerState.load() == kWorkerIdle) {
+      ring.workerSlot.store(slot, std::memory_order_relaxed);
+      if (ring.workerState.compare_exchange_strong(idle, kWorkerPosted)) {
+        ring.workerEvent.Set();
+        return;
+      }
     }
     ring.conversionDone.Wait(10);
     std::lock_guard lock(ring.lock);

@@ -1,6 +1,5 @@
 #include "platform/display/video_window.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -15,10 +14,12 @@
 
 #include "platform/display/create_device.h"
 #include "platform/display/surface_pixels.h"
-#include "platform/display/x_server.h"
+#include "support/x_server.h"
 
 namespace platform::display {
 namespace {
+
+using testsupport::XServer;
 
 constexpr int32_t kWidth = 160;
 constexpr int32_t kHeight = 120;
@@ -28,15 +29,6 @@ uint32_t Quadrants(int32_t x, int32_t y, uint32_t seed) {
   if (x == 0 || y == 0 || x == kWidth - 1 || y == kHeight - 1) return 0x00FFFFFF;
   const uint32_t colours[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00FFFF00};
   return colours[((x >= kWidth / 2) + 2 * (y >= kHeight / 2) + seed) % 4];
-}
-
-// Mesa unloads its driver at exit with memory still held by the driver's globals, which the
-// leak checker would then report; kept loaded, that memory stays reachable.
-void KeepSoftwareDriverLoaded() {
-  void* glx = dlopen("libGLX_mesa.so.0", RTLD_NOW | RTLD_NODELETE);
-  char directory[4096] = {};
-  if (!glx || dlinfo(glx, RTLD_DI_ORIGIN, directory) != 0) return;
-  dlopen((std::string(directory) + "/dri/swrast_dri.so").c_str(), RTLD_NOW | RTLD_NODELETE);
 }
 
 bool WaitFor(const std::function<bool()>& done) {
@@ -60,7 +52,7 @@ class VideoWindowTest : public ::testing::Test {
     ASSERT_TRUE(server_) << error;
     qputenv("DISPLAY", server_->Display().c_str());
     qputenv("QT_QPA_PLATFORM", "xcb");
-    KeepSoftwareDriverLoaded();
+    testsupport::KeepSoftwareDriverLoaded();
     app_ = std::make_unique<QGuiApplication>(argc_, argv_);
   }
   static void TearDownTestSuite() {

@@ -1,5 +1,6 @@
-#include "platform/display/x_server.h"
+#include "support/x_server.h"
 
+#include <dlfcn.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -12,7 +13,7 @@
 
 extern char** environ;
 
-namespace platform::display {
+namespace testsupport {
 
 namespace {
 
@@ -28,6 +29,13 @@ std::string FindXvfb() {
 }
 
 }  // namespace
+
+void KeepSoftwareDriverLoaded() {
+  void* glx = dlopen("libGLX_mesa.so.0", RTLD_NOW | RTLD_NODELETE);
+  char directory[4096] = {};
+  if (!glx || dlinfo(glx, RTLD_DI_ORIGIN, directory) != 0) return;
+  dlopen((std::string(directory) + "/dri/swrast_dri.so").c_str(), RTLD_NOW | RTLD_NODELETE);
+}
 
 bool XServer::Installed() { return !FindXvfb().empty(); }
 
@@ -73,4 +81,4 @@ XServer::~XServer() {
   waitpid(pid_, nullptr, 0);
 }
 
-}  // namespace platform::display
+}  // namespace testsupport

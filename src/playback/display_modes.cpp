@@ -71,18 +71,15 @@ int DisplayModes::RestorePrimary(bool fullScreen) {
   DisplayObjects& display = c_.services.display;
   display.backBuffer = nullptr;
   display.primary.reset();
-  display.back.reset();
   if (fullScreen) {
     display.primary = display.device->CreateFlipChain(5);
     if (display.primary == nullptr) return 1;
     display.backBuffer = display.primary->BackBuffer();
     if (display.backBuffer == nullptr) return 1;
   } else {
+    // The windowed primary is a picture in memory already, so frames are scaled straight into it
+    // and no back surface is needed to spare a slow one.
     display.primary = display.device->CreatePrimarySurface();
-    if (display.primary != nullptr) {
-      display.back =
-          display.device->CreateOffscreenSurface(display.primary->Width(), display.primary->Height());
-    }
   }
   RebuildSurfaces(fullScreen);
   if (display.clipper != nullptr && display.primary != nullptr)
@@ -132,7 +129,6 @@ void DisplayModes::SetWindowed() {
     display.clipper.reset();
     display.backBuffer = nullptr;
     display.primary.reset();
-    display.back.reset();
     return;
   }
   RestorePrimary(false);

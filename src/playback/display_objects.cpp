@@ -10,7 +10,6 @@ void ReleaseDisplay(DisplayObjects& display) {
   display.device->SetCooperativeLevel(platform::display::CooperativeLevel::kNormal);
   display.backBuffer = nullptr;
   display.primary.reset();
-  display.back.reset();
   display.clipper.reset();
   display.device.reset();
 }

@@ -129,9 +129,6 @@ void PlaybackControl::EmptyRing() {
   ring.singleNotReady = true;
   ring.decodedCount.store(0, std::memory_order_relaxed);
   ring.ringFull.store(0, std::memory_order_relaxed);
-  // Playback starts at frame 0 whatever was decoded before.
-  ring.lastDecoded = -1;
-  ring.previousTime = 0;
   c_.playback.playbackTime.store(0, std::memory_order_relaxed);
 }
 

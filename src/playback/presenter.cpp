@@ -159,13 +159,7 @@ void Presenter::PresentWindowed() {
   if (c_.services.settings.waitVBlank != 0) display.device->WaitForVerticalBlank();
   const int32_t resizeType = c_.services.settings.resizeType;
   if (display.primary->IsLost()) display.primary->Restore();
-  if (display.back != nullptr) {
-    ScalePicture(*display.back, &d, *picture, &s, c_.services.presentationResizer, resizeType, p.Geometry());
-    display.primary->Blt(&d, *display.back, &d);
-  } else {
-    ScalePicture(*display.primary, &d, *picture, &s, c_.services.presentationResizer, resizeType,
-                 p.Geometry());
-  }
+  ScalePicture(*display.primary, &d, *picture, &s, c_.services.presentationResizer, resizeType, p.Geometry());
   for (const Rect& bar : BlackBars(client, d)) {
     if (!bar.IsEmpty()) display.primary->Fill(&bar, 0);
   }

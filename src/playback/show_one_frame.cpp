@@ -63,7 +63,9 @@ void ShowOneFrame(EngineContext& c, Presenter& presenter, int32_t frame) {
       target = c.services.display.backBuffer;
       break;
   }
+  // The decoder stands at this frame: playing from here goes on with the next.
   ring.shownFrame = frame;
+  ring.lastDecoded = frame;
   {
     std::lock_guard lock(ring.lock);
     first.notReady = true;

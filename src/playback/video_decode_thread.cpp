@@ -37,17 +37,18 @@ void VideoDecodeThread::Run() {
   PlaybackState& playback = c_.playback;
   // The video has ended once the decoder has no further frame and the frames decoded ahead have
   // all been shown; a seek meanwhile starts decoding again.
-  bool lastDecoded = false;
+  bool noFurtherFrame = false;
   uint32_t seeksAtEnd = 0;
   while (playback.playing.load(std::memory_order_acquire) != 0 &&
          (playback.endFlags.load() & (kVideoEnded | kAudioEnded)) != (kVideoEnded | kAudioEnded)) {
-    if (lastDecoded && playback.seeks.load(std::memory_order_relaxed) != seeksAtEnd) lastDecoded = false;
+    if (noFurtherFrame && playback.seeks.load(std::memory_order_relaxed) != seeksAtEnd)
+      noFurtherFrame = false;
     if (playback.seeking.load(std::memory_order_acquire) != 0 ||
         c_.ring.ringFull.load(std::memory_order_relaxed) != 0) {
       SleepOne();
       continue;
     }
-    if (lastDecoded) {
+    if (noFurtherFrame) {
       if (RingDrained()) playback.endFlags.fetch_or(kVideoEnded);
       SleepOne();
       continue;
@@ -58,7 +59,7 @@ void VideoDecodeThread::Run() {
       pass = DecodeDue(playback.playbackTime.load(std::memory_order_relaxed));
     }
     if (pass == Pass::kEnded) {
-      lastDecoded = true;
+      noFurtherFrame = true;
       seeksAtEnd = playback.seeks.load(std::memory_order_relaxed);
     } else if (pass == Pass::kIdle) {
       SleepOne();

@@ -36,7 +36,7 @@ TEST(Shell, StartsAndExitsThroughTheFileMenu) {
   bool windowedSurfaces = false;
   const int result = RunPlayer(1, argv, [&](Shell& shell) {
     const playback::DisplayObjects& display = shell.Display();
-    windowedSurfaces = display.device != nullptr && display.primary != nullptr && display.back != nullptr &&
+    windowedSurfaces = display.device != nullptr && display.primary != nullptr &&
                        display.clipper != nullptr && display.clipper->IsBound();
     platform::ui::MainWindow& window = *shell.Window();
     title = window.windowTitle();

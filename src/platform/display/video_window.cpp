@@ -1,7 +1,9 @@
 #include "platform/display/video_window.h"
 
 #include <QExposeEvent>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QPainter>
 #include <QPlatformSurfaceEvent>
 #include <QResizeEvent>
@@ -13,13 +15,27 @@ namespace platform::display {
 
 namespace {
 
+// Whether the context draws on the processor (Mesa's llvmpipe, softpipe or swrast, as under a
+// virtual X server): then uploading and drawing every picture costs more than painting it.
+bool RendersInSoftware(QOpenGLContext& context) {
+  QOffscreenSurface surface;
+  surface.setFormat(context.format());
+  surface.create();
+  if (!context.makeCurrent(&surface)) return false;
+  const auto* renderer = reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
+  const QByteArray name = renderer ? QByteArray(renderer).toLower() : QByteArray();
+  context.doneCurrent();
+  return name.contains("llvmpipe") || name.contains("softpipe") || name.contains("swrast");
+}
+
 bool OpenGLAvailable() {
   const QByteArray forced = qgetenv("VISTREL_DISPLAY");
   if (forced == "software" || forced == "memory") return false;
   // The presentation thread is not the GUI thread, so the context must be usable off it.
   if (!QOpenGLContext::supportsThreadedOpenGL()) return false;
   QOpenGLContext probe;
-  return probe.create();
+  if (!probe.create()) return false;
+  return forced == "opengl" || !RendersInSoftware(probe);
 }
 
 }  // namespace

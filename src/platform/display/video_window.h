@@ -14,9 +14,10 @@
 namespace platform::display {
 
 // The video area: a native window that the display device presents into. It draws with
-// OpenGL where a context can be had (from whichever thread presents), and otherwise paints
-// the presented pictures itself on the GUI thread. Set VISTREL_DISPLAY=software to force
-// the painted path. Create it on the GUI thread, after the QGuiApplication.
+// OpenGL where a hardware context can be had (from whichever thread presents), and otherwise
+// paints the presented pictures itself on the GUI thread. VISTREL_DISPLAY=software forces the
+// painted path, VISTREL_DISPLAY=opengl OpenGL even where it draws in software. Create it on
+// the GUI thread, after the QGuiApplication.
 class VideoWindow : public QWindow {
  public:
   explicit VideoWindow(QWindow* parent = nullptr);

@@ -34,8 +34,9 @@ struct Position {
 // Called once for every buffer the device has finished with, on a thread of the device's own.
 using DoneCallback = std::function<void()>;
 
-// A sound output that plays the buffers written to it in order. Destroying it closes it; the
-// owner resets it first, since buffers still queued then are not reported.
+// A sound output that plays the buffers written to it in order. Any thread may call it.
+// Destroying it closes it; the owner resets it first, since buffers still queued then are not
+// reported.
 class Device {
  public:
   virtual ~Device() = default;

@@ -104,7 +104,8 @@ class WaveOutRenderer final : public IAudioRenderer {
   std::atomic<int32_t> requests_{0};
   // Stream byte of the next fetch; the start of the next play while stopped.
   std::atomic<int64_t> position_{0};
-  // Buffers the device has finished with; relaxed, a count only.
+  // Buffers the device has finished with. Release by the device and acquire by the thread:
+  // a buffer counted here is no longer read, so refilling it cannot race the device.
   std::atomic<int32_t> returned_{0};
   std::array<std::atomic<int64_t>, kRingSize> decoded_{};
   // Release and acquire: the entry behind a published index is complete.

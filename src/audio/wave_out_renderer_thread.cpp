@@ -26,7 +26,7 @@ void WaveOutRenderer::Run() {
   if (output.source->bitsPerSample == kWideSampleBytes * 8)
     output.fetch.resize(output.source->avgBytesPerSec);
   output.device =
-      openDevice_(&output.format.format, [this] { returned_.fetch_add(1, std::memory_order_relaxed); });
+      openDevice_(&output.format.format, [this] { returned_.fetch_add(1, std::memory_order_release); });
   if (!output.device) {
     Notify(kNotifyDeviceFailed);
     Publish(kRendererNoDevice);
@@ -114,7 +114,7 @@ bool WaveOutRenderer::PlayOut(Output& output, int64_t startMs, uint64_t total) {
       lastResync = clock_.Now();
     }
     wake_.Wait(kPollMs);
-    if (State() != kRendererPlaying || returned_.load(std::memory_order_relaxed) <= 0) continue;
+    if (State() != kRendererPlaying || returned_.load(std::memory_order_acquire) <= 0) continue;
     returned_.fetch_sub(1, std::memory_order_relaxed);
 
     // Once the data has ended, the buffers queued then play out before the thread ends.

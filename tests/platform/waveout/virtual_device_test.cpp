@@ -59,14 +59,20 @@ uint32_t Field32(const std::vector<uint8_t>& bytes, size_t offset) {
   return value;
 }
 
-TEST(VirtualDevice, CapturesExactlyWhatWasWrittenAsAWavFile) {
+// A virtual device capturing into a fresh file, counting its reports.
+class VirtualDevice : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(device); }
+
   avitest::TempDir dir;
   const std::string path = dir.File("played.wav");
-  const AudioChoice choice("virtual", path);
+  const AudioChoice choice{"virtual", path};
   std::atomic<int> done{0};
-  auto device = OpenDevice(&kMono, [&] { done.fetch_add(1, std::memory_order_relaxed); });
-  ASSERT_TRUE(device);
+  std::unique_ptr<Device> device =
+      OpenDevice(&kMono, [this] { done.fetch_add(1, std::memory_order_relaxed); });
+};
 
+TEST_F(VirtualDevice, CapturesExactlyWhatWasWrittenAsAWavFile) {
   // Five 40 ms buffers.
   std::vector<std::vector<uint8_t>> buffers;
   std::vector<uint8_t> all;
@@ -93,13 +99,7 @@ TEST(VirtualDevice, CapturesExactlyWhatWasWrittenAsAWavFile) {
   EXPECT_TRUE(std::equal(all.begin(), all.end(), wav.begin() + 44));
 }
 
-TEST(VirtualDevice, PauseHoldsAndResetDropsWhatWasNotPlayed) {
-  avitest::TempDir dir;
-  const std::string path = dir.File("played.wav");
-  const AudioChoice choice("virtual", path);
-  std::atomic<int> done{0};
-  auto device = OpenDevice(&kMono, [&] { done.fetch_add(1, std::memory_order_relaxed); });
-  ASSERT_TRUE(device);
+TEST_F(VirtualDevice, PauseHoldsAndResetDropsWhatWasNotPlayed) {
   const std::vector<uint8_t> data = Noise(16000, 7);  // one second
   ASSERT_TRUE(device->Write(data.data(), static_cast<uint32_t>(data.size())));
 
@@ -130,7 +130,7 @@ TEST(VirtualDevice, PauseHoldsAndResetDropsWhatWasNotPlayed) {
   EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), data.begin()));
 }
 
-TEST(VirtualDevice, RefusesFormatsItCannotPlay) {
+TEST(VirtualDeviceFormat, RefusesFormatsItCannotPlay) {
   const AudioChoice choice("virtual", "");
   avi::WaveFormat format = kMono;
   format.formatTag = 0x2000;

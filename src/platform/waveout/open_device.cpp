@@ -19,7 +19,7 @@ std::unique_ptr<Device> OpenDevice(const avi::WaveFormat* format, DoneCallback d
   if (choice && std::strcmp(choice, "virtual") == 0) {
     std::unique_ptr<WavFile> capture;
     if (const char* path = std::getenv("VISTREL_AUDIO_CAPTURE"); path && *path) {
-      capture = WavFile::Create(path, layout);
+      capture = WavFile::Open(path, layout);
     }
     sink = std::make_unique<VirtualSink>(layout, std::move(capture));
   } else {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <vector>
 
 #include "platform/waveout/wave_format_extensible.h"
@@ -48,15 +50,30 @@ std::vector<uint8_t> Header(const PcmLayout& layout) {
 
 }  // namespace
 
-std::unique_ptr<WavFile> WavFile::Create(const std::string& path, const PcmLayout& layout) {
-  FILE* file = std::fopen(path.c_str(), "wb");
+std::unique_ptr<WavFile> WavFile::Open(const std::string& path, const PcmLayout& layout) {
+  // The captures this process has begun, by path, with the header each was begun with.
+  static std::mutex lock;
+  static std::map<std::string, std::vector<uint8_t>> begun;
+
   const std::vector<uint8_t> header = Header(layout);
+  const auto headerBytes = static_cast<uint32_t>(header.size());
+  std::lock_guard<std::mutex> guard(lock);
+  if (const auto found = begun.find(path); found != begun.end() && found->second == header) {
+    if (FILE* file = std::fopen(path.c_str(), "r+b")) {
+      const long end = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+      if (end >= headerBytes)
+        return std::unique_ptr<WavFile>(new WavFile(file, headerBytes, end - headerBytes));
+      std::fclose(file);
+    }
+  }
+  FILE* file = std::fopen(path.c_str(), "wb");
   if (!file || std::fwrite(header.data(), 1, header.size(), file) != header.size()) {
     std::fprintf(stderr, "%s: cannot write the sound capture: %s\n", path.c_str(), std::strerror(errno));
     if (file) std::fclose(file);
     return nullptr;
   }
-  return std::unique_ptr<WavFile>(new WavFile(file, static_cast<uint32_t>(header.size())));
+  begun[path] = header;
+  return std::unique_ptr<WavFile>(new WavFile(file, headerBytes, 0));
 }
 
 WavFile::~WavFile() {

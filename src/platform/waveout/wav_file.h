@@ -13,8 +13,10 @@ namespace platform::waveout {
 // is closed.
 class WavFile {
  public:
-  // Null, after one line on stderr naming the file and the reason, when it cannot be created.
-  static std::unique_ptr<WavFile> Create(const std::string& path, const PcmLayout& layout);
+  // The first open of `path` in this process starts the file afresh; a later one with the same
+  // layout continues it, so that the file holds everything the process played in order. Null,
+  // after one line on stderr naming the file and the reason, when it cannot be written.
+  static std::unique_ptr<WavFile> Open(const std::string& path, const PcmLayout& layout);
   ~WavFile();
   WavFile(const WavFile&) = delete;
   WavFile& operator=(const WavFile&) = delete;
@@ -22,11 +24,12 @@ class WavFile {
   void Append(const uint8_t* data, size_t bytes);
 
  private:
-  WavFile(FILE* file, uint32_t headerBytes) : file_(file), headerBytes_(headerBytes) {}
+  WavFile(FILE* file, uint32_t headerBytes, uint64_t dataBytes)
+      : file_(file), headerBytes_(headerBytes), dataBytes_(dataBytes) {}
 
   FILE* file_;
   uint32_t headerBytes_;
-  uint64_t dataBytes_ = 0;
+  uint64_t dataBytes_;
 };
 
 }  // namespace platform::waveout

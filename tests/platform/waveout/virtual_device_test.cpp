@@ -97,6 +97,19 @@ TEST_F(VirtualDevice, CapturesExactlyWhatWasWrittenAsAWavFile) {
   EXPECT_EQ(std::memcmp(wav.data() + 36, "data", 4), 0);
   EXPECT_EQ(Field32(wav, 40), all.size());
   EXPECT_TRUE(std::equal(all.begin(), all.end(), wav.begin() + 44));
+
+  // A later device of the same layout in this process continues the file.
+  const std::vector<uint8_t> more = Noise(320, 9);
+  device = OpenDevice(&kMono, [this] { done.fetch_add(1, std::memory_order_relaxed); });
+  ASSERT_TRUE(device);
+  ASSERT_TRUE(device->Write(more.data(), 320));
+  ASSERT_TRUE(WaitUntil([&] { return done == 6; }));
+  device->Reset();
+  device.reset();
+  const std::vector<uint8_t> continued = ReadFile(path);
+  ASSERT_EQ(continued.size(), wav.size() + more.size());
+  EXPECT_EQ(Field32(continued, 40), all.size() + more.size());
+  EXPECT_TRUE(std::equal(more.begin(), more.end(), continued.begin() + static_cast<ptrdiff_t>(wav.size())));
 }
 
 TEST_F(VirtualDevice, PauseHoldsAndResetDropsWhatWasNotPlayed) {

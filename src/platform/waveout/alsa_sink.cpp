@@ -41,7 +41,7 @@ bool AlsaSink::Advance(const BufferQueue& queue, bool running, uint64_t* played)
       data = reordered_.data();
     }
     const long written = pcm_->Write(data, frames);
-    if (written == -EAGAIN) break;
+    if (written == -EAGAIN || written == -EINTR) break;
     if (written < 0) {
       // Feeding starts again at the next pass, on the recovered PCM.
       return Recover(static_cast<int>(written), played);

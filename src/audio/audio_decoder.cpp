@@ -11,8 +11,6 @@ namespace audio {
 
 namespace {
 
-constexpr uint32_t kWideSampleBytes = 8;
-
 // m × p / n without overflow of the product.
 int64_t ScaledPosition(uint64_t m, int64_t p, uint64_t n) {
   __extension__ typedef unsigned __int128 Wide;

@@ -5,6 +5,9 @@
 
 namespace audio {
 
+// Bytes of one decoded sample: the decoders' output is 64-bit PCM.
+inline constexpr uint32_t kWideSampleBytes = 8;
+
 // A 32-bit sample as a 64-bit one: the sample in the upper word, the lower word repeating it
 // with its sign bit inverted.
 inline void StoreWide32(int32_t sample, uint8_t* out) {

@@ -1,0 +1,35 @@
+#include "platform/waveout/pcm_layout.h"
+
+#include "platform/waveout/wave_format_extensible.h"
+
+namespace platform::waveout {
+
+bool ReadPcmLayout(const avi::WaveFormat* format, PcmLayout* layout) {
+  if (!format) return false;
+  PcmLayout read;
+  read.channels = format->channels;
+  read.rate = format->samplesPerSec;
+  read.bits = format->bitsPerSample;
+  read.validBits = format->bitsPerSample;
+  read.blockAlign = format->blockAlign;
+  if (format->formatTag == kWaveFormatExtensible) {
+    if (format->cbSize < kExtensibleExtraBytes) return false;
+    const auto* extensible = reinterpret_cast<const WaveFormatExtensible*>(format);
+    if (!(extensible->subFormat == kSubtypePcm)) return false;
+    read.validBits = extensible->validBitsPerSample;
+    read.channelMask = extensible->channelMask;
+    read.extensible = true;
+  } else if (format->formatTag != avi::kWaveFormatPcm) {
+    return false;
+  }
+  if (read.bits != 8 && read.bits != 16 && read.bits != 24 && read.bits != 32) return false;
+  if (read.validBits == 0 || read.validBits > read.bits) return false;
+  if (read.channels == 0 || read.channels > kMaxChannels) return false;
+  if (read.rate == 0 || read.rate > kMaxRate) return false;
+  if (read.blockAlign != read.channels * read.bits / 8) return false;
+  if (format->avgBytesPerSec != uint64_t{read.blockAlign} * read.rate) return false;
+  *layout = read;
+  return true;
+}
+
+}  // namespace platform::waveout

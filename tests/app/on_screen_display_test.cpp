@@ -43,7 +43,7 @@ Pixels Expected(const Text& text, int32_t width, int32_t height) {
   Pixels rows(size_t(height), std::vector<uint32_t>(size_t(width), kBackground));
   platform::text::LineRasteriser rasteriser;
   const platform::text::LinePicture line = rasteriser.Render(text, width);
-  for (int32_t y = 0; y < std::min(height, kLineHeight); ++y) {
+  for (int32_t y = 0; y < std::min(height, kLineHeight) && line.width > 0; ++y) {
     std::memcpy(rows[y].data(), line.bits + y * line.pitch, size_t(line.width) * 4);
   }
   return rows;

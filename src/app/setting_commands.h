@@ -20,8 +20,9 @@ struct SettingCommandContext {
   common::Settings& settings;
   scale::NormalQualityConverter& frameProcessor;
   playback::Overlay& osd;
-  platform::mixer::Mixer* mixer = nullptr;          // none: the volume keys do nothing
-  std::function<void(bool checked)> setDccChecked;  // the "Use DCC" item of both menus
+  platform::mixer::Mixer* mixer = nullptr;  // none: the volume keys do nothing
+  // Both required: the "Use DCC" item of both menus, and a message box owned by the window.
+  std::function<void(bool checked)> setDccChecked;
   std::function<void(const std::string& text, const std::string& caption)> showMessageBox;
 };
 

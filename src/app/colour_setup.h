@@ -10,8 +10,15 @@ namespace app {
 
 // Derives the colour model from the settings at start-up: initialisation, the monitor
 // calibration, the luma and chroma gammas, the channel tables with the user's display gammas,
-// then the level tables.
+// then the stored picture levels, which build the level tables.
 void InitColourFromSettings(const common::Settings& settings);
+
+// The colour refresh after a picture setting changed: luma and chroma gammas, the source
+// matrix, then brightness, contrast and saturation, which rebuild the level tables.
+void RefreshColour(const common::Settings& settings);
+
+// The channel tables rebuilt with the user's display gammas.
+void RebuildChannelTables(const common::Settings& settings);
 
 // Hands the frame processor every picture setting at start-up (no DCC, no Y/C offset).
 void InitFrameProcessorFromSettings(scale::NormalQualityConverter& frameProcessor,

@@ -42,7 +42,6 @@ std::unique_ptr<platform::ui::AcceleratorTable> Accelerators() {
       {kKey, Qt::Key_Space, kNone, kCmdPlay},
       {kKey, Qt::Key_S, kNone, kCmdStop},
       {kKey, Qt::Key_Return, Qt::AltModifier, kCmdFullScreen},
-      {kKey, Qt::Key_Enter, Qt::AltModifier | Qt::KeypadModifier, kCmdFullScreen},
       {kKey, Qt::Key_1, kNone, kCmdOriginalSize},
       {kKey, Qt::Key_Insert, kNone, kCmdBrightnessUp},
       {kKey, Qt::Key_Delete, kNone, kCmdBrightnessDown},

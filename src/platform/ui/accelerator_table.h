@@ -8,8 +8,9 @@ class QKeyEvent;
 
 namespace platform::ui {
 
-// One key binding. A key entry matches a key press with exactly its modifiers (keypad keys
-// are distinct from their main-keyboard twins); a character entry matches the typed character
+// One key binding. A key entry matches a key press with exactly its modifiers; the keypad's
+// digits and operators are distinct from their main-keyboard twins (Qt::KeypadModifier in the
+// entry), its Enter and navigation keys are not. A character entry matches the typed character
 // whatever the modifiers that produced it, but not with Ctrl or Alt held.
 struct Accelerator {
   enum class Kind { kKey, kCharacter };

@@ -1,0 +1,360 @@
+#include "app/setting_commands.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <mutex>
+
+#include "app/colour_setup.h"
+#include "app/commands.h"
+#include "color/colour_state.h"
+#include "color/conversion_accuracy.h"
+#include "color/level_tables.h"
+#include "color/rebuild_colour_tables.h"
+#include "color/transfer.h"
+#include "common/allocation_lock.h"
+#include "common/format.h"
+#include "platform/mixer/mixer.h"
+#include "scale/normal_quality_converter.h"
+
+namespace app {
+namespace {
+
+using common::SharedInt;
+using scale::Channel;
+using scale::NormalQualityConverter;
+
+// Stored values are not bounded, so a step is taken in 64 bits before it is cut.
+int32_t Up(int32_t value, int32_t step, int32_t most) {
+  return static_cast<int32_t>(std::min<int64_t>(int64_t{value} + step, most));
+}
+int32_t Down(int32_t value, int32_t step, int32_t least) {
+  return static_cast<int32_t>(std::max<int64_t>(int64_t{value} - step, least));
+}
+
+// Brightness, contrast, saturation and the luma and chroma gammas: the frame processor gets
+// the value as a factor, the colour model the refresh.
+void PictureValue(const SettingCommandContext& c, SharedInt& setting, int32_t value,
+                  void (NormalQualityConverter::*set)(double)) {
+  setting = value;
+  (c.frameProcessor.*set)(value / 100.0);
+  RefreshColour(c.settings);
+}
+
+void Percent(const SettingCommandContext& c, SharedInt& setting, int32_t value,
+             void (NormalQualityConverter::*set)(double), const char* format) {
+  PictureValue(c, setting, value, set);
+  c.osd.ShowMessage(common::Format(format, value));
+}
+
+void Gamma(const SettingCommandContext& c, SharedInt& setting, int32_t value,
+           void (NormalQualityConverter::*set)(double), const char* format) {
+  PictureValue(c, setting, value, set);
+  c.osd.ShowMessage(common::Format(format, value * 0.01));
+}
+
+// A display gamma goes to the colour model's channel tables only; a step cut at its bound
+// rebuilds nothing.
+void DisplayGamma(const SettingCommandContext& c, SharedInt& setting, int32_t step, const char* format) {
+  const int32_t value = step > 0 ? Up(setting, step, 30) : Down(setting, -step, 10);
+  const bool cut = value != int64_t{setting} + step;
+  setting = value;
+  if (!cut) {
+    RebuildChannelTables(c.settings);
+  }
+  c.osd.ShowMessage(common::Format(format, value * 0.1));
+}
+
+// 0 → 2 → 1 → 3 → 0; a value outside the cycle starts it again.
+int32_t NextTransfer(int32_t code) {
+  switch (code) {
+    case color::kTransferSrgb:
+      return color::kTransferConstantGamma;
+    case color::kTransferConstantGamma:
+      return color::kTransferBt709;
+    case color::kTransferBt709:
+      return color::kTransferSmpte240M;
+    default:
+      return color::kTransferSrgb;
+  }
+}
+
+void SourceTransfer(const SettingCommandContext& c) {
+  const int32_t code = NextTransfer(c.settings.rgbType);
+  c.settings.rgbType = code;
+  color::SetSourceTransfer(code);
+  c.frameProcessor.SetSourceTransfer(code);
+  RebuildChannelTables(c.settings);
+  c.osd.ShowMessage(std::string("RGB Source is ") + color::TransferName(code));
+}
+
+void OutputTransfer(const SettingCommandContext& c) {
+  const int32_t code = NextTransfer(c.settings.rgbType2);
+  c.settings.rgbType2 = code;
+  color::SetOutputTransfer(code);
+  c.frameProcessor.SetOutputTransfer(code);
+  RebuildChannelTables(c.settings);
+  c.osd.ShowMessage(std::string("RGB Output is ") + color::TransferName(code));
+}
+
+void ResetColour(const SettingCommandContext& c) {
+  common::Settings& s = c.settings;
+  s.brightness = 100;
+  s.contrast = 100;
+  s.saturation = 100;
+  s.yGamma = 100;
+  s.cGamma = 100;
+  s.rGamma = 22;
+  s.gGamma = 22;
+  s.bGamma = 22;
+  NormalQualityConverter& fp = c.frameProcessor;
+  fp.SetBrightness(1.0);
+  fp.SetSaturation(1.0);
+  fp.SetContrast(1.0);
+  fp.SetYGamma(1.0);
+  fp.SetCGamma(1.0);
+  fp.SetDisplayGamma(Channel::kRed, 2.2);
+  fp.SetDisplayGamma(Channel::kGreen, 2.2);
+  fp.SetDisplayGamma(Channel::kBlue, 2.2);
+  RefreshColour(s);
+  RebuildChannelTables(s);
+  c.osd.ShowMessage("Reset Color");
+}
+
+void YcOffset(const SettingCommandContext& c, int32_t value) {
+  c.settings.ycOffset = value;
+  c.frameProcessor.SetYcOffset(value);
+  c.osd.ShowMessage(common::Format("Y/C Offset: %d pixel", value));
+}
+
+void Dcc(const SettingCommandContext& c) {
+  const bool on = c.settings.enableDcc == 0;
+  c.settings.enableDcc = on ? 1 : 0;
+  if (on) {
+    c.frameProcessor.SetDcc(true);
+    c.setDccChecked(true);
+    c.osd.ShowMessage("DCC enabled");
+    return;
+  }
+  color::ResetHistograms();
+  c.frameProcessor.SetDcc(false);
+  c.setDccChecked(false);
+  RefreshColour(c.settings);
+  c.osd.ShowMessage("DCC Disabled");
+}
+
+void Resizer(const SettingCommandContext& c) {
+  switch (c.settings.resizeType) {
+    case 0:
+      c.settings.resizeType = 1;
+      c.osd.ShowMessage("Using Lanczos-3 Resizer");
+      break;
+    case 1:
+      c.settings.resizeType = 2;
+      c.osd.ShowMessage("No Resizer");
+      break;
+    case 2:
+      c.settings.resizeType = 0;
+      c.osd.ShowMessage("Using DirectDraw Resizer");
+      break;
+    default:
+      break;
+  }
+}
+
+void Volume(const SettingCommandContext& c, bool up) {
+  uint32_t volume = 0;
+  if (c.mixer == nullptr || !c.mixer->GetVolume(&volume)) {
+    return;
+  }
+  volume = up ? std::min(volume + 100, c.mixer->Maximum()) : volume - std::min<uint32_t>(volume, 100);
+  c.mixer->SetVolume(volume);
+  c.osd.ShowMessage(
+      common::Format(up ? "Volume increase to %d" : "Volume decrease to %d", static_cast<int>(volume)));
+}
+
+// The YUV source steps 0 → 1 → 5 → 0 and 3 → 4; FCC (2) stays and is announced; 4 and any
+// other value stay silently.
+void YuvSource(const SettingCommandContext& c) {
+  int32_t next = 0;
+  const char* text = nullptr;
+  switch (c.settings.yuvType) {
+    case 0:
+      next = 1, text = "YUV Source is ITU-R BT.709";
+      break;
+    case 1:
+      next = 5, text = "YUV Source is SMPTE 240M (1987)";
+      break;
+    case 5:
+      next = 0, text = "YUV Source is ITU-R BT.601";
+      break;
+    case 2:
+      next = 2, text = "YUV Source is FCC";
+      break;
+    case 3:
+      next = 4, text = "YUV Source is SMPTE 170M";
+      break;
+    default:
+      return;
+  }
+  common::Settings& s = c.settings;
+  s.yuvType = next;
+  {
+    // A table rebuild that a file's colour hint may start at the same time must not interleave.
+    std::lock_guard<common::Lock> guard(common::AllocationLock::Get());
+    color::SetYGamma(s.yGamma / 100.0);
+    color::SetCGamma(s.cGamma / 100.0);
+    color::SetYuvMatrix(next);
+    // Channel tables with neutral display gammas until a display-gamma, transfer,
+    // monitor-brightness or reset command builds them with the user's again.
+    color::RebuildColourTables();
+    RefreshColour(s);
+  }
+  if (next == 1 || next == 5 || next == 0) {
+    c.frameProcessor.SetYuvMatrix(next);
+  }
+  c.osd.ShowMessage(text);
+}
+
+void MonitorBrightness(const SettingCommandContext& c, int32_t value) {
+  c.settings.monBright = value;
+  color::SetMonitorBrightness(value);
+  c.frameProcessor.SetMonitorBrightness(value);
+  RebuildChannelTables(c.settings);
+  c.osd.ShowMessage(common::Format("Monitor Brightness: %d%%", value));
+}
+
+void AccuracyTest(const SettingCommandContext& c) {
+  double maxError = 0;
+  double minError = 0;
+  double meanAbsError = 0;
+  double meanSquareError = 0;
+  color::MeasureConversionAccuracy(maxError, minError, meanAbsError, meanSquareError);
+  c.showMessageBox(common::Format("Accuracy of YUV to RGB conversion:\n"
+                                  "(All values are assumed that the range is 0 - 1)\n"
+                                  "Maximum Error per channel = %lf\n"
+                                  "Minimum Error per channel = %lf\n"
+                                  "Average Absolute Error = %lf\n"
+                                  "RMS Error = %lf",
+                                  maxError, minError, meanAbsError, std::sqrt(meanSquareError)),
+                   "Test");
+}
+
+void Toggle(const SettingCommandContext& c, SharedInt& setting, const char* on, const char* off) {
+  setting = setting == 0 ? 1 : 0;
+  const char* text = setting != 0 ? on : off;
+  if (text != nullptr) {
+    c.osd.ShowMessage(text);
+  }
+}
+
+}  // namespace
+
+bool RunSettingCommand(int command, const SettingCommandContext& c) {
+  common::Settings& s = c.settings;
+  using NQC = NormalQualityConverter;
+  switch (command) {
+    case kCmdTest:
+      AccuracyTest(c);
+      break;
+    case kCmdBrightnessUp:
+      Percent(c, s.brightness, Up(s.brightness, 5, 500), &NQC::SetBrightness, "Brightness: %d%%");
+      break;
+    case kCmdBrightnessDown:
+      Percent(c, s.brightness, Down(s.brightness, 5, 0), &NQC::SetBrightness, "Brightness: %d%%");
+      break;
+    case kCmdContrastUp:
+      Percent(c, s.contrast, Up(s.contrast, 5, 500), &NQC::SetContrast, "Contrast: %d%%");
+      break;
+    case kCmdContrastDown:
+      Percent(c, s.contrast, Down(s.contrast, 5, 0), &NQC::SetContrast, "Contrast: %d%%");
+      break;
+    case kCmdSaturationUp:
+      Percent(c, s.saturation, Up(s.saturation, 5, 500), &NQC::SetSaturation, "Saturation: %d%%");
+      break;
+    case kCmdSaturationDown:
+      Percent(c, s.saturation, Down(s.saturation, 5, 0), &NQC::SetSaturation, "Saturation: %d%%");
+      break;
+    case kCmdResetColor:
+      ResetColour(c);
+      break;
+    case kCmdSourceTransfer:
+      SourceTransfer(c);
+      break;
+    case kCmdYcOffsetDown:
+      YcOffset(c, Down(s.ycOffset, 1, -5));
+      break;
+    case kCmdYcOffsetUp:
+      YcOffset(c, Up(s.ycOffset, 1, 5));
+      break;
+    case kCmdDcc:
+      Dcc(c);
+      break;
+    case kCmdCGammaDown:
+      Gamma(c, s.cGamma, Down(s.cGamma, 5, 5), &NQC::SetCGamma, "C-Gamma: %0.2lf");
+      break;
+    case kCmdCGammaUp:
+      Gamma(c, s.cGamma, Up(s.cGamma, 5, 500), &NQC::SetCGamma, "C-Gamma: %0.2lf");
+      break;
+    case kCmdYGammaDown:
+      Gamma(c, s.yGamma, Down(s.yGamma, 5, 5), &NQC::SetYGamma, "Y-Gamma: %0.2lf");
+      break;
+    case kCmdYGammaUp:
+      Gamma(c, s.yGamma, Up(s.yGamma, 5, 500), &NQC::SetYGamma, "Y-Gamma: %0.2lf");
+      break;
+    case kCmdRGammaUp:
+      DisplayGamma(c, s.rGamma, 1, "R-Gamma: %0.1lf");
+      break;
+    case kCmdGGammaUp:
+      DisplayGamma(c, s.gGamma, 1, "G-Gamma: %0.1lf");
+      break;
+    case kCmdBGammaUp:
+      DisplayGamma(c, s.bGamma, 1, "B-Gamma: %0.1lf");
+      break;
+    case kCmdRGammaDown:
+      DisplayGamma(c, s.rGamma, -1, "R-Gamma: %0.1lf");
+      break;
+    case kCmdGGammaDown:
+      DisplayGamma(c, s.gGamma, -1, "G-Gamma: %0.1lf");
+      break;
+    case kCmdBGammaDown:
+      DisplayGamma(c, s.bGamma, -1, "B-Gamma: %0.1lf");
+      break;
+    case kCmdWaitVBlank:
+      Toggle(c, s.waitVBlank, "Wait for Vertical Blank Enabled", "Wait for Vertical Blank Disabled");
+      break;
+    case kCmdOsd:
+      Toggle(c, s.osdEnable, "OSD Enabled", nullptr);
+      break;
+    case kCmdResizer:
+      Resizer(c);
+      break;
+    case kCmdNormalQuality:
+      s.hqMode = 0;
+      c.osd.ShowMessage("Normal Quality Mode");
+      break;
+    case kCmdVolumeUp:
+      Volume(c, true);
+      break;
+    case kCmdVolumeDown:
+      Volume(c, false);
+      break;
+    case kCmdYuvSource:
+      YuvSource(c);
+      break;
+    case kCmdOutputTransfer:
+      OutputTransfer(c);
+      break;
+    case kCmdMonitorBrightnessUp:
+      MonitorBrightness(c, Up(s.monBright, 5, 200));
+      break;
+    case kCmdMonitorBrightnessDown:
+      MonitorBrightness(c, Down(s.monBright, 5, 0));
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+}  // namespace app

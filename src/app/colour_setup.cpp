@@ -3,6 +3,7 @@
 #include "color/channel_tables.h"
 #include "color/colour_state.h"
 #include "color/level_tables.h"
+#include "playback/colour_refresh.h"
 #include "scale/normal_quality_converter.h"
 
 namespace app {
@@ -16,20 +17,9 @@ void InitColourFromSettings(const common::Settings& s) {
   color::SetMonitorLevel(s.monRB / 100.0, s.monGB / 100.0, s.monBB / 100.0);
   color::SetYGamma(s.yGamma / 100.0);
   color::SetCGamma(s.cGamma / 100.0);
-  RebuildChannelTables(s);
+  playback::RebuildRgb(s);
   // The levels the user stored, not neutral ones, from the first picture on.
   color::SetPictureLevels(s.brightness / 100.0, s.contrast / 100.0, s.saturation / 100.0);
-}
-
-void RefreshColour(const common::Settings& s) {
-  color::SetYGamma(s.yGamma / 100.0);
-  color::SetCGamma(s.cGamma / 100.0);
-  color::SetYuvMatrix(s.yuvType);
-  color::SetPictureLevels(s.brightness / 100.0, s.contrast / 100.0, s.saturation / 100.0);
-}
-
-void RebuildChannelTables(const common::Settings& s) {
-  color::BuildChannelTables(s.rGamma * 0.1, s.gGamma * 0.1, s.bGamma * 0.1);
 }
 
 void InitFrameProcessorFromSettings(scale::NormalQualityConverter& fp, const common::Settings& s) {

@@ -13,13 +13,6 @@ namespace app {
 // then the stored picture levels, which build the level tables.
 void InitColourFromSettings(const common::Settings& settings);
 
-// The colour refresh after a picture setting changed: luma and chroma gammas, the source
-// matrix, then brightness, contrast and saturation, which rebuild the level tables.
-void RefreshColour(const common::Settings& settings);
-
-// The channel tables rebuilt with the user's display gammas.
-void RebuildChannelTables(const common::Settings& settings);
-
 // Hands the frame processor every picture setting at start-up (no DCC, no Y/C offset).
 void InitFrameProcessorFromSettings(scale::NormalQualityConverter& frameProcessor,
                                     const common::Settings& settings);

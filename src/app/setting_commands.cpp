@@ -15,6 +15,7 @@
 #include "common/allocation_lock.h"
 #include "common/format.h"
 #include "platform/mixer/mixer.h"
+#include "playback/colour_refresh.h"
 #include "scale/normal_quality_converter.h"
 
 namespace app {
@@ -38,7 +39,7 @@ void PictureValue(const SettingCommandContext& c, SharedInt& setting, int32_t va
                   void (NormalQualityConverter::*set)(double)) {
   setting = value;
   (c.frameProcessor.*set)(value / 100.0);
-  RefreshColour(c.settings);
+  playback::RefreshColour(c.settings);
 }
 
 void Percent(const SettingCommandContext& c, SharedInt& setting, int32_t value,
@@ -60,7 +61,7 @@ void DisplayGamma(const SettingCommandContext& c, SharedInt& setting, int32_t st
   const bool cut = value != int64_t{setting} + step;
   setting = value;
   if (!cut) {
-    RebuildChannelTables(c.settings);
+    playback::RebuildRgb(c.settings);
   }
   c.osd.ShowMessage(common::Format(format, value * 0.1));
 }
@@ -84,7 +85,7 @@ void SourceTransfer(const SettingCommandContext& c) {
   c.settings.rgbType = code;
   color::SetSourceTransfer(code);
   c.frameProcessor.SetSourceTransfer(code);
-  RebuildChannelTables(c.settings);
+  playback::RebuildRgb(c.settings);
   c.osd.ShowMessage(std::string("RGB Source is ") + color::TransferName(code));
 }
 
@@ -93,7 +94,7 @@ void OutputTransfer(const SettingCommandContext& c) {
   c.settings.rgbType2 = code;
   color::SetOutputTransfer(code);
   c.frameProcessor.SetOutputTransfer(code);
-  RebuildChannelTables(c.settings);
+  playback::RebuildRgb(c.settings);
   c.osd.ShowMessage(std::string("RGB Output is ") + color::TransferName(code));
 }
 
@@ -116,8 +117,8 @@ void ResetColour(const SettingCommandContext& c) {
   fp.SetDisplayGamma(Channel::kRed, 2.2);
   fp.SetDisplayGamma(Channel::kGreen, 2.2);
   fp.SetDisplayGamma(Channel::kBlue, 2.2);
-  RefreshColour(s);
-  RebuildChannelTables(s);
+  playback::RefreshColour(s);
+  playback::RebuildRgb(s);
   c.osd.ShowMessage("Reset Color");
 }
 
@@ -139,7 +140,7 @@ void Dcc(const SettingCommandContext& c) {
   color::ResetHistograms();
   c.frameProcessor.SetDcc(false);
   c.setDccChecked(false);
-  RefreshColour(c.settings);
+  playback::RefreshColour(c.settings);
   c.osd.ShowMessage("DCC Disabled");
 }
 
@@ -199,17 +200,9 @@ void YuvSource(const SettingCommandContext& c) {
   }
   common::Settings& s = c.settings;
   s.yuvType = next;
-  {
-    // A table rebuild that a file's colour hint may start at the same time must not interleave.
-    std::lock_guard<common::Lock> guard(common::AllocationLock::Get());
-    color::SetYGamma(s.yGamma / 100.0);
-    color::SetCGamma(s.cGamma / 100.0);
-    color::SetYuvMatrix(next);
-    // Channel tables with neutral display gammas until a display-gamma, transfer,
-    // monitor-brightness or reset command builds them with the user's again.
-    color::RebuildColourTables();
-    RefreshColour(s);
-  }
+  // Channel tables stay with neutral display gammas until a display-gamma, transfer,
+  // monitor-brightness or reset command builds them with the user's again.
+  playback::ChangeYuvMatrix(s);
   if (next == 1 || next == 5 || next == 0) {
     c.frameProcessor.SetYuvMatrix(next);
   }
@@ -220,7 +213,7 @@ void MonitorBrightness(const SettingCommandContext& c, int32_t value) {
   c.settings.monBright = value;
   color::SetMonitorBrightness(value);
   c.frameProcessor.SetMonitorBrightness(value);
-  RebuildChannelTables(c.settings);
+  playback::RebuildRgb(c.settings);
   c.osd.ShowMessage(common::Format("Monitor Brightness: %d%%", value));
 }
 

@@ -6,16 +6,23 @@
 
 #include "app/colour_setup.h"
 #include "app/commands.h"
+#include "app/debug_dump.h"
 #include "app/main_window_host.h"
 #include "app/menus.h"
+#include "app/on_screen_display.h"
+#include "app/setting_commands.h"
 #include "app/settings_store.h"
+#include "audio/wave_out_renderer.h"
 #include "color/colour_state.h"
 #include "color/kernel_scratch.h"
 #include "common/allocation_lock.h"
+#include "common/format.h"
 #include "platform/display/create_device.h"
 #include "platform/display/video_window.h"
+#include "platform/mixer/mixer.h"
 #include "platform/system/system.h"
 #include "platform/ui/main_window.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/open_dialog.h"
 #include "playback/engine.h"
 #include "playback/stats_dump.h"
@@ -74,20 +81,29 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
   InitFrameProcessorFromSettings(*frameProcessor_, settings_);
 
   presentationResizer_ = std::make_unique<Media::LanczosResizerH8_8>(settings_.ntap >> 1);
+  mixer_ = platform::mixer::OpenMixer();
   statsDump_ = playback::StatsDump::FromEnvironment();
+  osd_ = std::make_unique<OnScreenDisplay>(*clock_, settings_);
+  settingCommands_ = std::make_unique<SettingCommandContext>(
+      SettingCommandContext{settings_, *frameProcessor_, *osd_, mixer_.get(),
+                            [this](bool checked) { window_->SetItemChecked(kCmdDcc, checked); },
+                            [this](const std::string& text, const std::string& caption) {
+                              platform::ui::ShowMessage(window_.get(), text, caption);
+                            }});
 
-  playback::EngineServices services{settings_,
-                                    *clock_,
-                                    common::SystemTicks(),
-                                    display_,
-                                    *presentationResizer_,
-                                    frameProcessor_.get(),
-                                    frameProcessorLock_.get(),
-                                    *windowHost_,
-                                    processorCount_,
-                                    {},
-                                    nullptr,
-                                    statsDump_.get()};
+  playback::EngineServices services{
+      settings_,
+      *clock_,
+      common::SystemTicks(),
+      display_,
+      *presentationResizer_,
+      frameProcessor_.get(),
+      frameProcessorLock_.get(),
+      *windowHost_,
+      processorCount_,
+      [](int32_t, common::PlaybackClock& clock) { return std::make_unique<audio::WaveOutRenderer>(clock); },
+      osd_.get(),
+      statsDump_.get()};
   engine_ = std::make_unique<playback::Engine>(services);
   window_->onCommand = [this](int command) { OnCommand(command); };
   window_->onMenu = [this](bool open) { OnMenu(open); };
@@ -123,17 +139,21 @@ void Shell::ShutDown() {
   color::ReleaseColour();
   engine_.reset();
   playback::ReleaseDisplay(display_);
+  settingCommands_.reset();
   windowHost_.reset();
   window_.reset();
+  mixer_.reset();
   frameProcessor_.reset();
   frameProcessorLock_.reset();
   clock_.reset();
   presentationResizer_.reset();
   statsDump_.reset();
+  osd_.reset();
   common::AllocationLock::Release();
 }
 
 void Shell::OnCommand(int command) {
+  if (RunSettingCommand(command, *settingCommands_)) return;
   switch (command) {
     case kCmdOpen:
       OpenFromDialog();
@@ -163,16 +183,19 @@ void Shell::OnCommand(int command) {
       engine_->Resynchronise();
       break;
     case kCmdNextChapter:
-      engine_->NextChapter();
+      ShowChapterMessage(engine_->NextChapter());
       break;
     case kCmdPreviousChapter:
-      engine_->PreviousChapter();
+      ShowChapterMessage(engine_->PreviousChapter());
       break;
     case kCmdAvSyncUp:
-      settings_.avSync = settings_.avSync + kAvSyncStepMs;
+      ChangeAvSync(kAvSyncStepMs);
       break;
     case kCmdAvSyncDown:
-      settings_.avSync = settings_.avSync - kAvSyncStepMs;
+      ChangeAvSync(-kAvSyncStepMs);
+      break;
+    case kCmdDebugDump:
+      WriteDebugDump();
       break;
     default:
       break;
@@ -186,6 +209,29 @@ void Shell::OpenFromDialog() {
   }
 }
 
+void Shell::ChangeAvSync(int32_t step) {
+  settings_.avSync = settings_.avSync + step;
+  const int32_t delay = engine_->AudioDelay();
+  if (delay == 0) {
+    osd_->ShowMessage(common::Format("AV Sync: %d ms", int32_t(settings_.avSync)));
+  } else if (delay > 0) {
+    osd_->ShowMessage(common::Format("AV Sync: %d ms + %d ms", int32_t(settings_.avSync), delay));
+  } else {
+    osd_->ShowMessage(common::Format("AV Sync: %d ms - %d ms", int32_t(settings_.avSync), -delay));
+  }
+}
+
+void Shell::ShowChapterMessage(const std::optional<std::variant<std::string, std::u16string>>& message) {
+  if (!message) return;
+  std::visit([this](const auto& text) { osd_->ShowMessage(text); }, *message);
+}
+
+void Shell::WriteDebugDump() {
+  const auto counters = engine_->PresentationCounters();
+  app::WriteDebugDump("debug.txt", static_cast<int32_t>(clock_->Now()),
+                      {counters[0], counters[1], counters[2], counters[3]});
+}
+
 void Shell::ToggleFullScreen() {
   const bool fullScreen = !engine_->IsFullScreen();
   engine_->SetFullScreen(fullScreen);
@@ -196,6 +242,7 @@ void Shell::ToggleFullScreen() {
 void Shell::OriginalSize() {
   if (!engine_->HasDecoder()) return;
   if (engine_->IsFullScreen()) engine_->SetFullScreen(false);
+  osd_->ShowMessage(std::string("Original Size"));
   window_->SetCursorVisible(true);
   const auto size = engine_->OutputSize();
   window_->ResizeVideoArea(size[0], size[1]);

@@ -3,6 +3,9 @@
 #include <QPoint>
 #include <Qt>
 #include <memory>
+#include <optional>
+#include <string>
+#include <variant>
 #include <vector>
 
 #include "common/lock.h"
@@ -20,6 +23,9 @@ class LanczosResizerH8_8;
 namespace platform::ui {
 class MainWindow;
 }
+namespace platform::mixer {
+class Mixer;
+}
 namespace playback {
 class Engine;
 class StatsDump;
@@ -27,6 +33,9 @@ class WindowHost;
 }  // namespace playback
 
 namespace app {
+
+class OnScreenDisplay;
+struct SettingCommandContext;
 
 // The player's program-wide objects, brought up in a fixed order and taken down in another.
 class Shell {
@@ -58,6 +67,9 @@ class Shell {
   void ToggleFullScreen();
   void OriginalSize();
   void OpenFromDialog();
+  void ChangeAvSync(int32_t step);
+  void ShowChapterMessage(const std::optional<std::variant<std::string, std::u16string>>& message);
+  void WriteDebugDump();
 
   common::Settings& settings_;
   int processorCount_ = 1;
@@ -68,6 +80,9 @@ class Shell {
   std::unique_ptr<playback::WindowHost> windowHost_;
   std::unique_ptr<Media::LanczosResizerH8_8> presentationResizer_;
   std::unique_ptr<playback::StatsDump> statsDump_;
+  std::unique_ptr<OnScreenDisplay> osd_;
+  std::unique_ptr<platform::mixer::Mixer> mixer_;
+  std::unique_ptr<SettingCommandContext> settingCommands_;
   playback::DisplayObjects display_;
   std::unique_ptr<playback::Engine> engine_;
   bool started_ = false;

@@ -45,7 +45,7 @@ class WaveOutRenderer final : public IAudioRenderer {
   const avi::WaveFormat* OutputFormat() const override;
   // The stream time being heard now, ms (the start position plus the device's play
   // position), or -1 while nothing plays. Any thread; for diagnostics.
-  int32_t HeardPositionMs() const;
+  int32_t HeardPositionMs() const override;
 
  private:
   static constexpr int kBufferCount = 4;

@@ -296,17 +296,16 @@ void PlaybackControl::Resynchronise() {
   std::lock_guard lock(c_.rendererMutex);
   audio::IAudioRenderer* renderer = c_.renderer;
   if (renderer == nullptr) return;
-  const avi::WaveFormat* format = renderer->OutputFormat();
-  renderer->Stop();
-  const int64_t position = renderer->DecodedPosition();
-  if (format != nullptr && format->avgBytesPerSec != 0) {
-    c_.services.clock.Start(static_cast<int32_t>(position * 1000 / format->avgBytesPerSec));
-  }
+  // A stopped renderer forgets where it was, so the place being heard is taken first and the
+  // sound started again from there.
+  const int32_t heard = renderer->HeardPositionMs();
+  if (heard < 0) return;
+  const int32_t ms = renderer->Seek(heard);
+  c_.services.clock.Start(ms);
   PlaybackState& playback = c_.playback;
   playback.previousShown.store(playback.framesShown.load(std::memory_order_relaxed),
                                std::memory_order_relaxed);
   playback.lastStatisticsTime.store(c_.services.clock.Now(), std::memory_order_relaxed);
-  renderer->Play();
 }
 
 }  // namespace playback

@@ -31,7 +31,7 @@ class PlaybackControl {
   void Stop();
   // Moves playback to `ms` (what the sound can use); also while stopped, where it sets the clock.
   void Seek(int32_t ms);
-  // Sets the clock from the sound actually decoded, then plays on.
+  // Starts the sound again from the place being heard and sets the clock there.
   void Resynchronise();
   bool Running() const { return running_.load(std::memory_order_acquire); }
 

@@ -7,6 +7,7 @@
 #include "color/colour_state.h"
 #include "color/kernel_scratch.h"
 #include "color/yuv420_standard_kernel.h"
+#include "playback/colour_refresh.h"
 
 namespace app {
 namespace {
@@ -40,7 +41,7 @@ TEST_F(ColourSetupTest, StoredPictureLevelsApplyFromTheFirstPicture) {
   settings.saturation = 80;
   InitColourFromSettings(settings);
   const std::vector<uint8_t> atStartUp = ConvertStandard();
-  RefreshColour(settings);
+  playback::RefreshColour(settings);
   EXPECT_EQ(atStartUp, ConvertStandard());
   EXPECT_NE(atStartUp, neutral);
   const color::PictureParams& p = color::GetColourState().params;

@@ -7,9 +7,9 @@
 
 #include "app/statistics_line.h"
 #include "common/allocation_lock.h"
-#include "common/manual_ticks.h"
 #include "platform/display/device.h"
 #include "platform/display/memory_backend.h"
+#include "support/manual_ticks.h"
 
 namespace app {
 namespace {
@@ -62,7 +62,7 @@ class OnScreenDisplayTest : public ::testing::Test {
   }
   bool DrawsSomething() { return Read(*Drawn(300, 24)) != Expected("", 300, 24); }
 
-  common::testing::ManualTicks ticks_;
+  testsupport::ManualTicks ticks_;
   common::PlaybackClock clock_{ticks_};
   common::Settings settings_;
   Device device_{std::make_shared<MemoryBackend>()};
@@ -78,11 +78,11 @@ TEST_F(OnScreenDisplayTest, MessageFillsTheTopRowsCutAtTheRightEdgeForThreeSecon
   EXPECT_EQ(Read(*Drawn(23, 30)), Expected(std::string("Saturation: 105%"), 23, 30));
   EXPECT_EQ(Read(*Drawn(64, 7)), Expected(std::string("Saturation: 105%"), 64, 7));
 
-  ticks_.Advance(OnScreenDisplay::kMessageMs);
+  ticks_.AdvanceMs(OnScreenDisplay::kMessageMs);
   EXPECT_TRUE(DrawsSomething()) << "shown up to the deadline itself";
-  ticks_.Advance(1);
+  ticks_.AdvanceMs(1);
   EXPECT_FALSE(DrawsSomething());
-  ticks_.Advance(-10);
+  ticks_.AdvanceMs(-10);
   EXPECT_FALSE(DrawsSomething()) << "once passed, the text is gone for good";
 }
 
@@ -107,20 +107,20 @@ TEST_F(OnScreenDisplayTest, StatisticsLineRenewsItselfButLeavesAFreshMessageAlon
   const std::string line = StatisticsLine(figures);
   EXPECT_EQ(Read(*Drawn(500, 18)), Expected(line, 500, 18));
 
-  ticks_.Advance(1000);
+  ticks_.AdvanceMs(1000);
   osd_.ShowMessage(std::string("Contrast: 95%"));
   figures.stampMs += 40;
   osd_.FrameDecoded(figures);
   EXPECT_EQ(Read(*Drawn(500, 18)), Expected(std::string("Contrast: 95%"), 500, 18));
 
   // The message expires when a draw finds it late; the next frame brings the line back for 10 s.
-  ticks_.Advance(OnScreenDisplay::kMessageMs + 1);
+  ticks_.AdvanceMs(OnScreenDisplay::kMessageMs + 1);
   EXPECT_FALSE(DrawsSomething());
   osd_.FrameDecoded(figures);
   EXPECT_EQ(Read(*Drawn(500, 18)), Expected(StatisticsLine(figures), 500, 18));
-  ticks_.Advance(OnScreenDisplay::kStatisticsMs);
+  ticks_.AdvanceMs(OnScreenDisplay::kStatisticsMs);
   EXPECT_TRUE(DrawsSomething());
-  ticks_.Advance(1);
+  ticks_.AdvanceMs(1);
   EXPECT_FALSE(DrawsSomething());
 }
 
@@ -163,7 +163,7 @@ TEST_F(OnScreenDisplayTest, ThreadsShareTheTextSafely) {
   for (int i = 0; i < 200; ++i) {
     osd_.ShowMessage(i % 2 ? std::string("Brightness: 100%") : std::string());
     osd_.ShowMessage(std::u16string(u"Chapter"));
-    ticks_.Advance(500);
+    ticks_.AdvanceMs(500);
   }
   stop = true;
   decoder.join();

@@ -12,6 +12,7 @@
 #include "color/level_tables.h"
 #include "common/allocation_lock.h"
 #include "fake_mixer.h"
+#include "playback/colour_refresh.h"
 #include "recording_overlay.h"
 #include "scale/normal_quality_converter.h"
 
@@ -122,14 +123,14 @@ TEST_F(SettingCommandsTest, LumaAndChromaGammasStopAtFiveAndFiveHundred) {
 
 TEST_F(SettingCommandsTest, DisplayGammasRebuildTheChannelTablesOnlyInsideTheirBounds) {
   settings_.rGamma = 30;
-  RebuildChannelTables(settings_);
+  playback::RebuildRgb(settings_);
   const std::vector<uint8_t> at30 = ChannelTableA();
   EXPECT_EQ(Run(kCmdRGammaUp), "R-Gamma: 3.0");
   EXPECT_EQ(settings_.rGamma, 30);
 
   // A table that no rebuild made shows whether the next press rebuilt them.
   settings_.rGamma = 22;
-  RebuildChannelTables(settings_);
+  playback::RebuildRgb(settings_);
   const std::vector<uint8_t> at22 = ChannelTableA();
   EXPECT_EQ(Run(kCmdRGammaUp, settings_.rGamma, 30), "R-Gamma: 3.0");
   EXPECT_EQ(ChannelTableA(), at22) << "cut at the bound: nothing rebuilt";
@@ -170,7 +171,7 @@ TEST_F(SettingCommandsTest, ResetColourPutsEveryPictureValueBack) {
   const color::PictureParams& p = GetColourState().params;
   EXPECT_EQ(p.brightness + p.contrast + p.saturation + p.yGamma + p.cGamma, 5.0);
   const std::vector<uint8_t> tables = ChannelTableA();
-  RebuildChannelTables(settings_);
+  playback::RebuildRgb(settings_);
   EXPECT_EQ(ChannelTableA(), tables);
   ExpectFrameProcessorFollows(settings_);
 }
@@ -192,7 +193,7 @@ TEST_F(SettingCommandsTest, TransfersCycleThroughTheFourCharacteristics) {
   EXPECT_EQ(GetColourState().params.output, 2);
   EXPECT_EQ(Run(kCmdSourceTransfer), "RGB Source is Constant Gamma");
   const std::vector<uint8_t> tables = ChannelTableA();
-  RebuildChannelTables(settings_);
+  playback::RebuildRgb(settings_);
   EXPECT_EQ(ChannelTableA(), tables);
   ExpectFrameProcessorFollows(settings_);
 }
@@ -264,17 +265,17 @@ TEST_F(SettingCommandsTest, VolumeStepsInTheMixersRange) {
 
 TEST_F(SettingCommandsTest, YuvSourceSteps) {
   common::Settings neutral;
-  RebuildChannelTables(neutral);
+  playback::RebuildRgb(neutral);
   const std::vector<uint8_t> neutralGammas = ChannelTableA();
   common::Settings user;
   user.rGamma = 30;
-  RebuildChannelTables(user);
+  playback::RebuildRgb(user);
   EXPECT_EQ(Run(kCmdYuvSource, settings_.yuvType, 0), "YUV Source is ITU-R BT.709");
   EXPECT_EQ(GetColourState().params.matrix, 1);
   ExpectFrameProcessorFollows(settings_);
   // Until another command rebuilds them, the channel tables have neutral display gammas.
   EXPECT_EQ(ChannelTableA(), neutralGammas);
-  RebuildChannelTables(user);
+  playback::RebuildRgb(user);
   EXPECT_EQ(Run(kCmdYuvSource), "YUV Source is SMPTE 240M (1987)");
   EXPECT_EQ(ChannelTableA(), neutralGammas);
   EXPECT_EQ(Run(kCmdYuvSource), "YUV Source is ITU-R BT.601");

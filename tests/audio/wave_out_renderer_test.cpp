@@ -9,7 +9,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "common/wait_until.h"
+#include "support/manual_ticks.h"
+#include "support/wait_until.h"
 #include "fake_wave_out.h"
 #include "platform/waveout/wave_format_extensible.h"
 #include "stream_fixture.h"
@@ -17,19 +18,8 @@
 namespace audio {
 namespace {
 
-using testing_support::WaitUntil;
+using testsupport::WaitUntil;
 namespace waveout = platform::waveout;
-
-// A performance counter in milliseconds that moves only when the test moves it.
-class ManualTicks final : public common::TickSource {
- public:
-  int64_t Counter() const override { return now_.load(std::memory_order_relaxed); }
-  int64_t Frequency() const override { return 1000; }
-  void Advance(int64_t ms) { now_.fetch_add(ms, std::memory_order_relaxed); }
-
- private:
-  std::atomic<int64_t> now_{0};
-};
 
 avi::WaveFormat Pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
   const auto block = static_cast<uint16_t>(channels * bits / 8);
@@ -79,7 +69,7 @@ class RendererTest : public ::testing::Test {
   std::mutex notesLock_;
   std::vector<int32_t> notes_;
   avitest::TempDir dir_;
-  ManualTicks ticks_;
+  testsupport::ManualTicks ticks_;
   common::PlaybackClock clock_{ticks_};
   audiotest::FakeWaveOut out_;
   WaveOutRenderer renderer_{clock_, out_.Factory()};
@@ -236,7 +226,7 @@ TEST_F(RendererTest, ADeviceAnsweringInAnyKindGivesTheSameClock) {
     renderer_.Play();
     ASSERT_EQ(clock_.Now(), 1000u);
     out_.SetPosition(answer);
-    ticks_.Advance(1001);
+    ticks_.AdvanceMs(1001);
     // Re-based: the device has played 5 s since the start at 1 s.
     EXPECT_TRUE(WaitUntil([&] { return clock_.Now() == 6000u; })) << static_cast<int>(answer.kind);
     EXPECT_EQ(renderer_.HeardPositionMs(), 6000);
@@ -265,7 +255,7 @@ TEST_F(RendererTest, ADeviceLostMidPlayEndsAsAFailureAndKeepsThePlace) {
   ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(2, 44100, 16), data)));
   renderer_.Play();
   out_.Lose(true);
-  ticks_.Advance(2500);  // the next re-base finds the device gone
+  ticks_.AdvanceMs(2500);  // the next re-base finds the device gone
   ASSERT_TRUE(WaitForState(kRendererStopped));
   EXPECT_EQ(Notes(), (std::vector<int32_t>{kNotifyStarted, kNotifyDeviceFailed}));
   EXPECT_EQ(renderer_.DecodedPosition(), 441000);

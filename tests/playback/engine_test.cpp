@@ -33,15 +33,15 @@ class EngineTest : public ::testing::Test {
   // Plays from the clock's 0, moving it one frame (40 ms) after each presentation, until the
   // playback ends by itself; returns the stamps presented meanwhile.
   static std::vector<int32_t> PlayFrameByFrame(EngineHarness& h) {
-    EXPECT_TRUE(EngineHarness::WaitFor([&] { return !h.Engine().PresentationPending(); }));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !h.Engine().PresentationPending(); }));
     const size_t before = h.PresentedStamps().size();
     h.Engine().Play();
-    EXPECT_TRUE(EngineHarness::WaitFor([&] { return Playing(h); }));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return Playing(h); }));
     for (size_t frame = 1; Playing(h); ++frame) {
       h.ticks.AdvanceMs(40);
-      EngineHarness::WaitFor([&] { return h.PresentedStamps().size() >= before + frame || !Playing(h); });
+      testsupport::WaitUntil([&] { return h.PresentedStamps().size() >= before + frame || !Playing(h); });
     }
-    EXPECT_TRUE(EngineHarness::WaitFor([&] { return !h.Engine().Context().playback.playing.load(); }));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !h.Engine().Context().playback.playing.load(); }));
     const std::vector<int32_t> all = h.PresentedStamps();
     return {all.begin() + long(before), all.end()};
   }
@@ -56,7 +56,7 @@ TEST_F(EngineTest, OpeningSizesTheWindowAndShowsTheFirstPicture) {
   h.Open(Clip({.width = 720, .height = 480, .frames = 3}));
   ASSERT_TRUE(h.Engine().HasDecoder());
   EXPECT_EQ(h.Display().ClientRect(), (platform::display::Rect{0, 0, 720, 480}));
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return !h.Display().TakePresented().empty() || false; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return !h.Display().TakePresented().empty() || false; }));
 }
 
 TEST_F(EngineTest, AFileThatIsNoAviKeepsTheLoadedOne) {
@@ -87,9 +87,9 @@ TEST_F(EngineTest, TheLastPictureStaysAfterTheEnd) {
   ASSERT_FALSE(shown.empty());
   // The window is redrawn after the end with the last frame, not cleared.
   h.Engine().RequestClear();
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return !h.Engine().PresentationPending(); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return !h.Engine().PresentationPending(); }));
   std::vector<PresentedPicture> again;
-  ASSERT_TRUE(EngineHarness::WaitFor([&] {
+  ASSERT_TRUE(testsupport::WaitUntil([&] {
     for (auto& p : h.Display().TakePresented()) again.push_back(std::move(p));
     return !again.empty();
   }));
@@ -103,13 +103,13 @@ TEST_F(EngineTest, NegativeAvSyncHoldsThePictureLonger) {
   h.Open(Clip({.frames = 10}));
   const size_t before = h.PresentedStamps().size();
   h.Engine().Play();
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return Playing(h); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return Playing(h); }));
   // For the first 200 ms the playback time stays 0.
   h.ticks.SetMs(239);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(h.PresentedStamps().size(), before);
   h.ticks.SetMs(240);
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.PresentedStamps().size() == before + 1; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return h.PresentedStamps().size() == before + 1; }));
   EXPECT_EQ(h.PresentedStamps().back(), 40);
 }
 
@@ -117,8 +117,8 @@ TEST_F(EngineTest, PlayTwiceStartsOneControlThread) {
   EngineHarness h;
   h.Open(Clip({.frames = 10}));
   h.Engine().Play();
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return Playing(h); }));
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.Engine().Context().playback.decodeThreadAlive.load(); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return Playing(h); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return h.Engine().Context().playback.decodeThreadAlive.load(); }));
   const int playingThreads = ThreadCount();
   h.Engine().Play();
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -131,14 +131,14 @@ TEST_F(EngineTest, ABackwardSeekDecodesFromTheNewTime) {
   EngineHarness h;
   h.Open(Clip({.frames = 20}));
   h.Engine().Play();
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return Playing(h); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return Playing(h); }));
   for (int32_t ms = 40; ms <= 400; ms += 40) {
     h.ticks.SetMs(ms);
-    ASSERT_TRUE(EngineHarness::WaitFor(
+    ASSERT_TRUE(testsupport::WaitUntil(
         [&] { return !h.PresentedStamps().empty() && h.PresentedStamps().back() == ms; }));
   }
   h.Engine().Seek(80);
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.PresentedStamps().back() == 80; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return h.PresentedStamps().back() == 80; }));
   EXPECT_EQ(h.Engine().Context().services.clock.Now(), 80u);
 }
 
@@ -146,17 +146,17 @@ TEST_F(EngineTest, AnOpenMenuUsesFramesUpWithoutDrawingThem) {
   EngineHarness h;
   h.Open(Clip({.frames = 20}));
   h.Engine().Play();
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return Playing(h); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return Playing(h); }));
   h.ticks.SetMs(40);
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.PresentedStamps().back() == 40; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return h.PresentedStamps().back() == 40; }));
   const size_t shown = h.PresentedStamps().size();
   h.Engine().SetWindowState(kWindowMenu);
   h.ticks.SetMs(200);
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.DumpLines("dropped").size() >= 1; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return h.DumpLines("dropped").size() >= 1; }));
   EXPECT_EQ(h.PresentedStamps().size(), shown);
   h.Engine().SetWindowState(kWindowNormal);
   h.ticks.SetMs(280);
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.PresentedStamps().back() == 280; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return h.PresentedStamps().back() == 280; }));
 }
 
 TEST_F(EngineTest, AMinimisedWindowLetsTheRingFillAndRequestsNothing) {
@@ -165,7 +165,7 @@ TEST_F(EngineTest, AMinimisedWindowLetsTheRingFillAndRequestsNothing) {
   h.Engine().SetWindowState(kWindowHidden);
   const int32_t requests = h.Engine().PresentationCounters()[3];
   h.Engine().Play();
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.Engine().Context().ring.ringFull.load() != 0; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return h.Engine().Context().ring.ringFull.load() != 0; }));
   h.ticks.SetMs(400);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(h.Engine().PresentationCounters()[3], requests);
@@ -176,11 +176,11 @@ TEST_F(EngineTest, PixelAspectLetterboxesThePicture) {
   EngineHarness h;
   h.Open(Clip({.width = 720, .height = 480, .frames = 2, .videoParams = {0, 0, 0, 0, 32, 27}}));
   h.Display().SetClientSize(640, 480);
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return !h.Engine().PresentationPending(); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return !h.Engine().PresentationPending(); }));
   h.Display().TakePresented();
   h.Engine().RequestClear();
   std::vector<PresentedPicture> shown;
-  ASSERT_TRUE(EngineHarness::WaitFor([&] {
+  ASSERT_TRUE(testsupport::WaitUntil([&] {
     for (auto& p : h.Display().TakePresented()) shown.push_back(std::move(p));
     return !shown.empty() && shown.back().width == 640;
   }));
@@ -199,12 +199,12 @@ TEST_F(EngineTest, FullScreenAtAnotherHeightConvertsCentredWithBlackLines) {
   h.Open(Clip({.width = 720, .height = 480, .frames = 10}));
   h.Engine().SetFullScreen(true);
   ASSERT_EQ(h.Engine().Context().ring.mode.load(), RingMode::kWorkerRing);
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return !h.Engine().PresentationPending(); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return !h.Engine().PresentationPending(); }));
   const size_t before = h.PresentedStamps().size();
   h.Engine().Play();
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return Playing(h); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return Playing(h); }));
   h.ticks.AdvanceMs(40);
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return h.PresentedStamps().size() > before; }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return h.PresentedStamps().size() > before; }));
   const std::vector<PresentedPicture> shown = h.Display().TakePresented();
   ASSERT_FALSE(shown.empty());
   const PresentedPicture& picture = shown.back();
@@ -239,7 +239,7 @@ TEST_F(EngineTest, SeeksGoWhereTheSoundCanAndChaptersJump) {
                .audio = true,
                .chapters = {{0, "Bars", {}}, {100, {}, u"Ramp \u2013 Rampe"}, {175, "Wheel", {}}}}));
   h.Engine().Play();
-  ASSERT_TRUE(EngineHarness::WaitFor([&] { return Playing(h); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return Playing(h); }));
   h.Engine().Seek(1234);
   EXPECT_EQ(h.rendererCalls.lastSeekMs.load(), 1234);
   EXPECT_EQ(h.Engine().Context().services.clock.Now(), 1230u);

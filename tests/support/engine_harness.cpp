@@ -50,16 +50,7 @@ EngineHarness::~EngineHarness() {
 
 void EngineHarness::Open(const std::string& path) {
   engine_->Open(playback::FileName::Narrow(path));
-  WaitFor([this] { return !engine_->PresentationPending(); });
-}
-
-bool EngineHarness::WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
+  WaitUntil([this] { return !engine_->PresentationPending(); });
 }
 
 std::vector<std::vector<std::string>> EngineHarness::DumpLines(const std::string& kind) const {

@@ -16,6 +16,7 @@
 #include "support/fake_renderer.h"
 #include "support/manual_ticks.h"
 #include "support/recording_window_host.h"
+#include "support/wait_until.h"
 
 namespace testsupport {
 

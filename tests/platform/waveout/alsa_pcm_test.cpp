@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "avi/temp_dir.h"
-#include "common/wait_until.h"
+#include "support/wait_until.h"
 #include "platform/waveout/alsa_sink.h"
 #include "platform/waveout/queued_device.h"
 
@@ -50,7 +50,7 @@ TEST(AlsaPcm, FramesReachTheDeviceInOrderAndInAlsaChannelOrder) {
       ASSERT_TRUE(device.Write(reinterpret_cast<const uint8_t*>(buffer.data()),
                                static_cast<uint32_t>(buffer.size() * 2)));
     }
-    ASSERT_TRUE(testing_support::WaitUntil([&] { return done == 3; }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return done == 3; }));
     Position position;
     ASSERT_TRUE(device.GetPosition(TimeKind::kSamples, &position));
     EXPECT_EQ(position.value, 9000u);

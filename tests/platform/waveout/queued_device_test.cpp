@@ -6,14 +6,14 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/wait_until.h"
+#include "support/wait_until.h"
 #include "fake_pcm.h"
 #include "platform/waveout/alsa_sink.h"
 
 namespace platform::waveout {
 namespace {
 
-using testing_support::WaitUntil;
+using testsupport::WaitUntil;
 using waveouttest::FakePcm;
 
 PcmLayout Layout(uint16_t channels, uint32_t mask = 0) {

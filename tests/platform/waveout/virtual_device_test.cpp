@@ -10,13 +10,13 @@
 #include <thread>
 
 #include "avi/temp_dir.h"
-#include "common/wait_until.h"
+#include "support/wait_until.h"
 #include "platform/waveout/device.h"
 
 namespace platform::waveout {
 namespace {
 
-using testing_support::WaitUntil;
+using testsupport::WaitUntil;
 
 // Chooses the output for the devices a test opens, and puts the choice back afterwards.
 class AudioChoice {

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-namespace testing_support {
+namespace testsupport {
 
 // Polls `done` until it holds; false when it still does not after a generous bound, so that
 // a fault fails the test instead of hanging it.
@@ -17,4 +17,4 @@ bool WaitUntil(Predicate done) {
   return true;
 }
 
-}  // namespace testing_support
+}  // namespace testsupport

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QUrl>
 #include <QWindow>
 #include <cmath>
@@ -88,9 +89,13 @@ void MainWindow::ResizeVideoArea(int width, int height) {
 void MainWindow::SetFullScreen(bool fullScreen) {
   if (menuBar_ != nullptr) menuBar_->setVisible(!fullScreen && menuAttached_);
   if (fullScreen) {
+    if (!isFullScreen()) windowedGeometry_ = geometry();
     showFullScreen();
+    // Without a window manager to honour the request the window covers the screen itself.
+    if (screen() != nullptr) setGeometry(screen()->geometry());
   } else if (isFullScreen()) {
     showNormal();
+    if (windowedGeometry_.isValid()) setGeometry(windowedGeometry_);
   }
 }
 

@@ -71,6 +71,7 @@ class MainWindow : public QMainWindow {
   QPointer<QWindow> videoArea_;
   QMenuBar* menuBar_ = nullptr;
   bool menuAttached_ = true;
+  QRect windowedGeometry_;  // where the window was before full screen
   std::map<int, std::vector<QAction*>> actions_;
   std::unique_ptr<AcceleratorTable> accelerators_;
 };

@@ -23,6 +23,18 @@ std::vector<uint8_t> Bytes(const void* data, size_t size) {
 
 uint8_t ClipLuma(int32_t frame) { return static_cast<uint8_t>(40 + kLumaStep * (frame % kLumaLevels)); }
 
+std::vector<uint8_t> ClipSound(const ClipShape& shape) {
+  const uint32_t samplesPerFrame = uint32_t(uint64_t{kSampleRate} * shape.scale / shape.rate);
+  std::vector<uint8_t> bytes(size_t(samplesPerFrame) * size_t(shape.frames) * 4);
+  for (size_t i = 0; i < bytes.size() / 4; ++i) {
+    const auto left = static_cast<int16_t>((i * 37) % 32768 - 16384);
+    const auto right = static_cast<int16_t>(12000 - static_cast<int32_t>((i * 11) % 24000));
+    std::memcpy(&bytes[4 * i], &left, 2);
+    std::memcpy(&bytes[4 * i + 2], &right, 2);
+  }
+  return bytes;
+}
+
 bool WriteTestClip(const std::string& path, const ClipShape& shape) {
   using avi::MakeFourcc;
   aviwriter::StreamDescription video;
@@ -59,11 +71,15 @@ bool WriteTestClip(const std::string& path, const ClipShape& shape) {
   aviwriter::AviWriter writer;
   if (!writer.Open(path, streams, options)) return false;
   std::vector<uint8_t> picture(pictureBytes, 128);
-  std::vector<uint8_t> sound(samplesPerFrame * 4, 0);
+  const std::vector<uint8_t> sound = shape.audio ? ClipSound(shape) : std::vector<uint8_t>();
+  const uint32_t soundPerFrame = samplesPerFrame * 4;
   for (int32_t f = 0; f < shape.frames; ++f) {
     std::memset(picture.data(), ClipLuma(f), size_t(shape.width) * size_t(shape.height));
     if (!writer.WritePacket(0, picture.data(), pictureBytes, true)) return false;
-    if (shape.audio && !writer.WritePacket(1, sound.data(), uint32_t(sound.size()), true)) return false;
+    if (shape.audio &&
+        !writer.WritePacket(1, sound.data() + size_t(f) * soundPerFrame, soundPerFrame, true)) {
+      return false;
+    }
   }
   return writer.Close();
 }

@@ -350,4 +350,10 @@ bool RunSettingCommand(int command, const SettingCommandContext& c) {
   return true;
 }
 
+std::string AvSyncMessage(int32_t avSync, int32_t audioDelay) {
+  if (audioDelay == 0) return common::Format("AV Sync: %d ms", avSync);
+  if (audioDelay > 0) return common::Format("AV Sync: %d ms + %d ms", avSync, audioDelay);
+  return common::Format("AV Sync: %d ms - %d ms", avSync, -audioDelay);
+}
+
 }  // namespace app

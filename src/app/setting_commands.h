@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -30,5 +31,8 @@ struct SettingCommandContext {
 // its bounds, the new value pushed into the colour model and the frame processor, and the
 // on-screen message. Returns false, doing nothing, for any other command.
 bool RunSettingCommand(int command, const SettingCommandContext& context);
+
+// The message after an `AVSync` step: the offset alone, or with the sound stream's own delay.
+std::string AvSyncMessage(int32_t avSync, int32_t audioDelay);
 
 }  // namespace app

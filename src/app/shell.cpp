@@ -16,7 +16,6 @@
 #include "color/colour_state.h"
 #include "color/kernel_scratch.h"
 #include "common/allocation_lock.h"
-#include "common/format.h"
 #include "platform/display/create_device.h"
 #include "platform/display/video_window.h"
 #include "platform/mixer/mixer.h"
@@ -211,14 +210,7 @@ void Shell::OpenFromDialog() {
 
 void Shell::ChangeAvSync(int32_t step) {
   settings_.avSync = settings_.avSync + step;
-  const int32_t delay = engine_->AudioDelay();
-  if (delay == 0) {
-    osd_->ShowMessage(common::Format("AV Sync: %d ms", int32_t(settings_.avSync)));
-  } else if (delay > 0) {
-    osd_->ShowMessage(common::Format("AV Sync: %d ms + %d ms", int32_t(settings_.avSync), delay));
-  } else {
-    osd_->ShowMessage(common::Format("AV Sync: %d ms - %d ms", int32_t(settings_.avSync), -delay));
-  }
+  osd_->ShowMessage(AvSyncMessage(settings_.avSync, engine_->AudioDelay()));
 }
 
 void Shell::ShowChapterMessage(const std::optional<std::variant<std::string, std::u16string>>& message) {

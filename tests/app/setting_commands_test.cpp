@@ -321,3 +321,15 @@ TEST_F(SettingCommandsTest, EngineCommandsAreLeftAlone) {
 
 }  // namespace
 }  // namespace app
+
+namespace app {
+namespace {
+
+TEST(AvSyncMessage, NamesTheStreamDelayWithItsSign) {
+  EXPECT_EQ(AvSyncMessage(-15, 0), "AV Sync: -15 ms");
+  EXPECT_EQ(AvSyncMessage(10, 120), "AV Sync: 10 ms + 120 ms");
+  EXPECT_EQ(AvSyncMessage(10, -40), "AV Sync: 10 ms - 40 ms");
+}
+
+}  // namespace
+}  // namespace app

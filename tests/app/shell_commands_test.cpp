@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/commands.h"
 #include "app/entry.h"
 #include "app/shell.h"
 #include "avi/temp_dir.h"
@@ -84,6 +85,35 @@ TEST(ShellCommands, DroppedFilesOpenInTurnAndTheLastStays) {
     shown = shell.Engine()->OutputSize();
   });
   EXPECT_EQ(shown, (std::array<int32_t, 2>{128, 48}));
+}
+
+}  // namespace
+}  // namespace app
+
+namespace app {
+namespace {
+
+// A window that loses the focus is still on screen: only in full screen does it stop showing.
+TEST(ShellWindowStates, LosingTheFocusHidesOnlyAFullScreenPicture) {
+  std::vector<int32_t> states;
+  RunWith("", [&](Shell& shell) {
+    const auto state = [&shell] { return shell.Engine()->Context().presentation.windowState.load(); };
+    shell.Window()->onActive(false);
+    states.push_back(state());
+    shell.OnCommand(kCmdFullScreen);
+    shell.Window()->onActive(false);
+    states.push_back(state());
+    shell.Window()->onActive(true);
+    states.push_back(state());
+    shell.OnCommand(kCmdFullScreen);
+    shell.Window()->onMenu(true);
+    states.push_back(state());
+    shell.Window()->onMenu(false);
+    states.push_back(state());
+  });
+  EXPECT_EQ(states,
+            (std::vector<int32_t>{playback::kWindowNormal, playback::kWindowHidden, playback::kWindowNormal,
+                                  playback::kWindowMenu, playback::kWindowNormal}));
 }
 
 }  // namespace

@@ -52,11 +52,12 @@ wait $player || true
 awk -v frames=$frames -v cpu="$(tail -1 "$work/time.txt")" '
   $1 == "frame" { n++; stamp[n] = $2; shown[n] = $5; pdelay[n] = $7; if ($2 == 0) start = n }
   END {
-    # Playback begins at the last presentation of frame 0: the ones before it showed the open.
+    # Playback goes on from the last presentation of frame 0, which showed the open; gaps count
+    # from the first frame played.
     distinct = 0; twice = 0; maxgap = 0; delay = -1
     for (i = start; i <= n; i++) {
       if (count[stamp[i]]++ == 0) distinct++; else if (count[stamp[i]] == 2) twice++
-      if (i > start && shown[i] - shown[i - 1] > maxgap) { maxgap = shown[i] - shown[i - 1]; gapat = stamp[i] }
+      if (i > start + 1 && shown[i] - shown[i - 1] > maxgap) { maxgap = shown[i] - shown[i - 1]; gapat = stamp[i] }
       if (delay < 0 && stamp[i] >= 5000) delay = pdelay[i]
     }
     split(cpu, t, " ")

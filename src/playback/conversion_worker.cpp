@@ -24,6 +24,7 @@ constexpr int32_t kModeFast = 2;
 
 void ConversionWorker::Run() {
   FrameRing& ring = c_.ring;
+  platform::system::SetCurrentThreadName("vistrel-convert");
   ring.workerState.store(kWorkerIdle);
   Media::LanczosResizerH8_8 resizer(c_.services.settings.ntap >> 1);
   for (;;) {

@@ -60,6 +60,8 @@ struct FrameRing {
   // Set by the decoder when no slot is left, cleared by presentation, seek, rebuild and Play;
   // only gates polling, so relaxed suffices.
   std::atomic<int32_t> ringFull{0};
+  // Set whenever a slot is freed, so that a decoder waiting on a full ring wakes at once.
+  common::Event slotFreed;
   std::atomic<int32_t> decodedCount{0};
 
   // Held by the decoding thread through each pass, so that a seek can wait for the pass to end

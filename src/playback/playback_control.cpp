@@ -1,5 +1,6 @@
 #include "playback/playback_control.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -16,6 +17,13 @@ namespace {
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 constexpr int32_t kBothEnded = kVideoEnded | kAudioEnded;
+
+// How long to sleep before a frame is due: until then, but never so long that a seek, a clock
+// re-base or the end goes unnoticed.
+int32_t UntilDue(int32_t stamp, uint32_t due) {
+  constexpr uint32_t kLongestWaitMs = 8;
+  return static_cast<int32_t>(std::clamp<uint32_t>(uint32_t(stamp) - due, 1, kLongestWaitMs));
+}
 
 }  // namespace
 
@@ -165,7 +173,7 @@ void PlaybackControl::UpdateStatistics() {
   }
 }
 
-bool PlaybackControl::PresentDueFrame(int32_t playbackTime) {
+int32_t PlaybackControl::PresentDueFrame(int32_t playbackTime) {
   FrameRing& ring = c_.ring;
   const uint32_t due =
       uint32_t(playbackTime) + uint32_t(c_.presentation.presentationDelay.load(std::memory_order_relaxed));
@@ -175,7 +183,8 @@ bool PlaybackControl::PresentDueFrame(int32_t playbackTime) {
   {
     std::lock_guard lock(ring.lock);
     if (ring.mode.load(std::memory_order_relaxed) == RingMode::kSingleBuffer) {
-      if (ring.singleNotReady || uint32_t(ring.singleStamp) > due) return false;
+      if (ring.singleNotReady) return 1;
+      if (uint32_t(ring.singleStamp) > due) return UntilDue(ring.singleStamp, due);
       candidate = 0;
       stamp = ring.singleStamp;
     } else {
@@ -192,14 +201,16 @@ bool PlaybackControl::PresentDueFrame(int32_t playbackTime) {
           candidateBusy = slot.busy;
         }
       }
-      if (candidate < 0 || uint32_t(stamp) > due || candidateBusy) return false;
+      if (candidate < 0 || candidateBusy) return 1;
+      if (uint32_t(stamp) > due) return UntilDue(stamp, due);
     }
   }
   presenter_.Request(candidate, playbackTime - stamp, stamp);
-  return true;
+  return 0;
 }
 
 void PlaybackControl::Run() {
+  platform::system::SetCurrentThreadName("vistrel-control");
   PlaybackState& playback = c_.playback;
   OpenAudio();
   playback.playing.store(1, std::memory_order_release);
@@ -238,10 +249,10 @@ void PlaybackControl::Run() {
       presentation.presentDoneEvent.Wait(100);
       continue;
     }
-    if (presentation.windowState.load(std::memory_order_relaxed) == kWindowHidden ||
-        !PresentDueFrame(playbackTime)) {
-      Sleep(1);
-    }
+    const int32_t wait = presentation.windowState.load(std::memory_order_relaxed) == kWindowHidden
+                             ? 1
+                             : PresentDueFrame(playbackTime);
+    if (wait > 0) Sleep(wait);
   }
 
   if (decodeThread.joinable()) decodeThread.join();

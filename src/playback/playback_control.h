@@ -41,8 +41,8 @@ class PlaybackControl {
   void CloseAudio();
   void EmptyRing();
   void UpdateStatistics();
-  // One pass's frame choice; false when nothing was presented.
-  bool PresentDueFrame(int32_t playbackTime);
+  // One pass's frame choice: 0 when a frame was presented, else the milliseconds to sleep.
+  int32_t PresentDueFrame(int32_t playbackTime);
   void RetryAudioIfAsked();
   static void OnRendererNotice(int32_t code, void* user, intptr_t);
 

@@ -43,9 +43,12 @@ void Presenter::Request(int slot, int32_t lateness, int32_t stampMs) {
     p.requestTime.store(c_.Ticks(), std::memory_order_relaxed);
     if (Surface* back = c_.services.display.backBuffer) DrawOverlay(*back);
     Publish(kRequestPresent);
-    std::lock_guard lock(ring.lock);
-    ring.singleNotReady = true;
-    ring.ringFull.store(0, std::memory_order_relaxed);
+    {
+      std::lock_guard lock(ring.lock);
+      ring.singleNotReady = true;
+      ring.ringFull.store(0, std::memory_order_relaxed);
+    }
+    ring.slotFreed.Set();
     return;
   }
 
@@ -75,10 +78,13 @@ void Presenter::Request(int slot, int32_t lateness, int32_t stampMs) {
   }
   p.presentedSlot.store(slot, std::memory_order_relaxed);
   Publish(kRequestPresent);
-  std::lock_guard lock(ring.lock);
-  frame.notReady = true;
-  ring.ringFull.store(0, std::memory_order_relaxed);
-  ring.decodedCount.fetch_sub(1, std::memory_order_relaxed);
+  {
+    std::lock_guard lock(ring.lock);
+    frame.notReady = true;
+    ring.ringFull.store(0, std::memory_order_relaxed);
+    ring.decodedCount.fetch_sub(1, std::memory_order_relaxed);
+  }
+  ring.slotFreed.Set();
 }
 
 void Presenter::RequestShown() {
@@ -181,6 +187,7 @@ void Presenter::Run() {
   PresentationState& p = c_.presentation;
   p.threadState.store(kPresenterRunning);
   platform::system::SetCurrentThreadPriority(platform::system::ThreadPriority::kHighest);
+  platform::system::SetCurrentThreadName("vistrel-present");
   while ((p.threadState.load() & kPresenterQuit) == 0) {
     p.waits.fetch_add(1, std::memory_order_relaxed);
     if (p.presentRequestEvent.Wait(1000)) {

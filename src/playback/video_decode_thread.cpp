@@ -34,6 +34,7 @@ bool VideoDecodeThread::RingDrained() const {
 
 void VideoDecodeThread::Run() {
   platform::system::SetCurrentThreadPriority(platform::system::ThreadPriority::kLowest);
+  platform::system::SetCurrentThreadName("vistrel-decode");
   PlaybackState& playback = c_.playback;
   // The video has ended once the decoder has no further frame and the frames decoded ahead have
   // all been shown; a seek meanwhile starts decoding again.
@@ -43,9 +44,13 @@ void VideoDecodeThread::Run() {
          (playback.endFlags.load() & (kVideoEnded | kAudioEnded)) != (kVideoEnded | kAudioEnded)) {
     if (noFurtherFrame && playback.seeks.load(std::memory_order_relaxed) != seeksAtEnd)
       noFurtherFrame = false;
-    if (playback.seeking.load(std::memory_order_acquire) != 0 ||
-        c_.ring.ringFull.load(std::memory_order_relaxed) != 0) {
+    if (playback.seeking.load(std::memory_order_acquire) != 0) {
       SleepOne();
+      continue;
+    }
+    if (c_.ring.ringFull.load(std::memory_order_relaxed) != 0) {
+      // Presentation frees a slot and says so; the time-out covers seeks, rebuilds and the end.
+      c_.ring.slotFreed.Wait(10);
       continue;
     }
     if (noFurtherFrame) {

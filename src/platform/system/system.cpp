@@ -1,6 +1,7 @@
 #include "platform/system/system.h"
 
 #include <dirent.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -89,6 +90,8 @@ void SetCurrentThreadPriority(ThreadPriority priority) {
   ::setpriority(PRIO_PROCESS, static_cast<id_t>(CurrentThreadId()),
                 nice < -20 ? -20 : (nice > 19 ? 19 : nice));
 }
+
+void SetCurrentThreadName(const char* name) { ::pthread_setname_np(::pthread_self(), name); }
 
 int NiceForPriorityClass(int32_t priorityClass) {
   for (const ClassNice& entry : kClassNice) {

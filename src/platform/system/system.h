@@ -32,6 +32,9 @@ enum class ThreadPriority : int {
 // keeps the old value where the system refuses.
 void SetCurrentThreadPriority(ThreadPriority priority);
 
+// Names the calling thread for tools such as top and gdb (at most 15 characters are kept).
+void SetCurrentThreadName(const char* name);
+
 // Process priority classes keep their stored numbers (the Priority setting holds them).
 constexpr int32_t kIdlePriorityClass = 64;
 constexpr int32_t kBelowNormalPriorityClass = 16384;

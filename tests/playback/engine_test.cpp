@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "avi/temp_dir.h"
 #include "support/engine_harness.h"
@@ -14,9 +15,14 @@ using platform::display::PresentedPicture;
 using testsupport::ClipShape;
 using testsupport::EngineHarness;
 
-int ThreadCount() {
+// Threads of this process with a name.
+int ThreadsNamed(const std::string& name) {
   int count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++count;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+    std::ifstream comm(entry.path() / "comm");
+    std::string line;
+    count += std::getline(comm, line) && line == name;
+  }
   return count;
 }
 
@@ -117,14 +123,15 @@ TEST_F(EngineTest, PlayTwiceStartsOneControlThread) {
   EngineHarness h;
   h.Open(Clip({.frames = 10}));
   h.Engine().Play();
-  ASSERT_TRUE(testsupport::WaitUntil([&] { return Playing(h); }));
-  ASSERT_TRUE(testsupport::WaitUntil([&] { return h.Engine().Context().playback.decodeThreadAlive.load(); }));
-  const int playingThreads = ThreadCount();
   h.Engine().Play();
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return Playing(h); }));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return ThreadsNamed("vistrel-decode") == 1; }));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(ThreadCount(), playingThreads);
+  EXPECT_EQ(ThreadsNamed("vistrel-control"), 1);
+  EXPECT_EQ(ThreadsNamed("vistrel-decode"), 1);
   h.Engine().Stop();
-  EXPECT_EQ(ThreadCount(), playingThreads - 2);  // the control thread and the decoding thread
+  EXPECT_EQ(ThreadsNamed("vistrel-control"), 0);
+  EXPECT_EQ(ThreadsNamed("vistrel-decode"), 0);
 }
 
 TEST_F(EngineTest, ABackwardSeekDecodesFromTheNewTime) {

@@ -98,6 +98,11 @@ int VideoDecodeThread::FreeSlot() const {
   return -1;
 }
 
+int VideoDecodeThread::TakeFreeSlot() const {
+  std::lock_guard lock(c_.ring.lock);
+  return FreeSlot();
+}
+
 VideoDecodeThread::Pass VideoDecodeThread::DecodeSingleBuffer(int32_t frame) {
   FrameRing& ring = c_.ring;
   // The back buffer still holds the picture waiting for its flip.
@@ -127,11 +132,7 @@ VideoDecodeThread::Pass VideoDecodeThread::DecodeSingleBuffer(int32_t frame) {
 
 VideoDecodeThread::Pass VideoDecodeThread::DecodeDirect(int32_t frame) {
   FrameRing& ring = c_.ring;
-  int slot;
-  {
-    std::lock_guard lock(ring.lock);
-    slot = FreeSlot();
-  }
+  const int slot = TakeFreeSlot();
   if (slot < 0) return Pass::kIdle;
   FrameSlot& target = ring.frameSlots[size_t(slot)];
   if (target.display == nullptr) return Pass::kEnded;
@@ -155,11 +156,7 @@ VideoDecodeThread::Pass VideoDecodeThread::DecodeDirect(int32_t frame) {
 
 VideoDecodeThread::Pass VideoDecodeThread::DecodeForWorker(int32_t frame) {
   FrameRing& ring = c_.ring;
-  int slot;
-  {
-    std::lock_guard lock(ring.lock);
-    slot = FreeSlot();
-  }
+  const int slot = TakeFreeSlot();
   if (slot < 0) return Pass::kIdle;
   FrameSlot& target = ring.frameSlots[size_t(slot)];
   if (target.raw == nullptr) return Pass::kEnded;

@@ -34,6 +34,7 @@ class VideoDecodeThread {
   void HandToWorker(int slot);
   // The highest-index free slot that is not on its way to the screen, or -1. With the lock held.
   int FreeSlot() const;
+  int TakeFreeSlot() const;
   void UpdateStatisticsLine(int32_t stamp);
   // Nothing decoded is left to show.
   bool RingDrained() const;

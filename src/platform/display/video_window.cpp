@@ -38,6 +38,26 @@ bool OpenGLAvailable() {
   return forced == "opengl" || !RendersInSoftware(probe);
 }
 
+// Copies a row of pixels, making the fourth byte, which means nothing to the surfaces, opaque
+// as Qt wants it; four pixels at a time.
+void CopyOpaque(const uint8_t* __restrict from, uint8_t* __restrict to, int32_t pixels) {
+  using Quad = uint32_t __attribute__((vector_size(16)));
+  const Quad opaque = {0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u};
+  int32_t x = 0;
+  for (; x + 4 <= pixels; x += 4) {
+    Quad quad;
+    std::memcpy(&quad, from + 4 * x, sizeof quad);
+    quad |= opaque;
+    std::memcpy(to + 4 * x, &quad, sizeof quad);
+  }
+  for (; x < pixels; ++x) {
+    uint32_t pixel;
+    std::memcpy(&pixel, from + 4 * x, 4);
+    pixel |= 0xFF000000u;
+    std::memcpy(to + 4 * x, &pixel, 4);
+  }
+}
+
 }  // namespace
 
 VideoWindow::VideoWindow(QWindow* parent)
@@ -139,11 +159,10 @@ void VideoWindow::ShowPicture(const PictureView& picture) {
     if (pending_.width() != picture.width || pending_.height() != picture.height) {
       pending_ = QImage(picture.width, picture.height, QImage::Format_RGB32);
     }
+    uint8_t* rows = pending_.bits();
+    const qsizetype stride = pending_.bytesPerLine();
     for (int32_t y = 0; y < picture.height; ++y) {
-      const auto* from = reinterpret_cast<const uint32_t*>(picture.bits + int64_t{y} * picture.pitch);
-      auto* to = reinterpret_cast<uint32_t*>(pending_.scanLine(y));
-      // The fourth byte means nothing to the surfaces but must be opaque to Qt.
-      for (int32_t x = 0; x < picture.width; ++x) to[x] = from[x] | 0xFF000000u;
+      CopyOpaque(picture.bits + int64_t{y} * picture.pitch, rows + y * stride, picture.width);
     }
     hasPending_ = true;
   }

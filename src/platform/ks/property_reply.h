@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "platform/ks/properties.h"
+
+namespace platform::ks {
+
+// Hands `answer` to a property get as Object::Property describes: the size alone for a size
+// query, kErrorInsufficientBuffer for a buffer too small, else the bytes.
+int32_t Reply(const std::vector<uint8_t>& answer, void* value, uint32_t valueSize, uint32_t* returned);
+
+// The bytes of a plain value.
+template <typename T>
+std::vector<uint8_t> BytesOf(const T& value) {
+  std::vector<uint8_t> bytes(sizeof value);
+  std::memcpy(bytes.data(), &value, sizeof value);
+  return bytes;
+}
+
+// The bytes of a list value: a MultipleItem head, then the items back to back.
+template <typename T>
+std::vector<uint8_t> MultipleOf(const std::vector<T>& items) {
+  const MultipleItem head{static_cast<uint32_t>(sizeof head + items.size() * sizeof(T)),
+                          static_cast<uint32_t>(items.size())};
+  std::vector<uint8_t> bytes(head.size);
+  std::memcpy(bytes.data(), &head, sizeof head);
+  if (!items.empty()) std::memcpy(bytes.data() + sizeof head, items.data(), items.size() * sizeof(T));
+  return bytes;
+}
+
+}  // namespace platform::ks

@@ -24,13 +24,10 @@ constexpr SampleWidth kWidths[] = {{8, SND_PCM_FORMAT_U8},
                                    {24, SND_PCM_FORMAT_S24_3LE},
                                    {32, SND_PCM_FORMAT_S32_LE}};
 
-// ALSA prints why a device cannot be opened on stderr; a busy or absent device is an expected
-// outcome here, reported through the result.
 void QuietErrors(const char*, int, const char*, int, const char*, ...) {}
 
 int OpenQuietly(snd_pcm_t** handle, const char* name) {
-  static std::once_flag quiet;
-  std::call_once(quiet, [] { snd_lib_error_set_handler(QuietErrors); });
+  QuietAlsaErrors();
   return snd_pcm_open(handle, name, SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
 }
 
@@ -89,6 +86,11 @@ class HardwarePcm final : public waveout::Pcm {
 };
 
 }  // namespace
+
+void QuietAlsaErrors() {
+  static std::once_flag quiet;
+  std::call_once(quiet, [] { snd_lib_error_set_handler(QuietErrors); });
+}
 
 std::unique_ptr<waveout::Pcm> OpenHardwarePcm(const char* name, const waveout::PcmLayout& layout,
                                               int32_t* error) {

@@ -31,4 +31,20 @@ std::vector<uint8_t> MultipleOf(const std::vector<T>& items) {
   return bytes;
 }
 
+// The items of a list value; false when the head is missing or the items overrun it.
+template <typename T>
+bool ItemsOf(const std::vector<uint8_t>& bytes, std::vector<T>* items) {
+  items->clear();
+  MultipleItem head;
+  if (bytes.size() < sizeof head) return false;
+  std::memcpy(&head, bytes.data(), sizeof head);
+  if (head.size < sizeof head || head.size > bytes.size() ||
+      head.count > (head.size - sizeof head) / sizeof(T)) {
+    return false;
+  }
+  items->resize(head.count);
+  if (head.count > 0) std::memcpy(items->data(), bytes.data() + sizeof head, head.count * sizeof(T));
+  return true;
+}
+
 }  // namespace platform::ks

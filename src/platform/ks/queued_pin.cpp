@@ -14,8 +14,9 @@
 namespace platform::ks {
 namespace {
 
-// A full PCM is offered frames again after this; its periods are a few times longer.
-constexpr auto kFullRetry = std::chrono::milliseconds(2);
+// While packets are out, the PCM is fed and asked what it played this often; its periods are
+// a few times longer.
+constexpr auto kPoll = std::chrono::milliseconds(4);
 constexpr uint64_t kReorderFrames = 4096;
 
 }  // namespace
@@ -67,6 +68,7 @@ int32_t QueuedPin::SetState(uint32_t state) {
     if (state == kStateStop) {
       if (state_ != kStateStop) pcm_->Drop();
       CompleteAll(kErrorOperationAborted);
+      sent_ = 0;
     }
     state_ = state;
   }
@@ -85,7 +87,7 @@ int32_t QueuedPin::Write(StreamHeader& header, WriteCompletion& completion) {
     if (failed_) return kErrorDeviceNotConnected;
     completion.result = kErrorIoPending;
     completion.bytes = 0;
-    queue_.push_back({&header, &completion, 0});
+    queue_.push_back({&header, &completion, 0, 0});
   }
   wake_.notify_all();
   return kErrorIoPending;
@@ -96,37 +98,63 @@ void QueuedPin::Run() {
   while (!quit_) {
     if (state_ != kStateRun || queue_.empty()) {
       wake_.wait(lock);
-    } else if (!Feed()) {
-      wake_.wait_for(lock, kFullRetry);
+      continue;
     }
+    Feed();
+    Retire();
+    if (!queue_.empty()) wake_.wait_for(lock, kPoll);
   }
 }
 
-bool QueuedPin::Feed() {
-  Queued& front = queue_.front();
-  const uint64_t frames = front.header->dataUsed / blockAlign_;  // a trailing part frame is not played
-  if (front.framesDone >= frames) {
-    CompleteFront(kOk);
-    return true;
-  }
-  const uint8_t* data = front.header->data + front.framesDone * blockAlign_;
-  uint64_t count = frames - front.framesDone;
-  if (!order_.empty()) {
-    count = std::min(count, kReorderFrames);
-    waveout::Reorder(data, count, order_, sampleBytes_, reordered_.data());
-    data = reordered_.data();
-  }
-  const long taken = pcm_->Write(data, static_cast<unsigned long>(count));
-  if (taken == -EAGAIN || taken == 0) return false;
-  if (taken < 0) {
-    // An underrun (the pin paused or was fed late) or a suspend; what was taken counts.
-    if (pcm_->Recover(static_cast<int>(taken)) < 0) {
-      failed_ = true;
-      CompleteAll(kErrorGenFailure);
+void QueuedPin::Feed() {
+  while (sending_ < queue_.size()) {
+    Queued& packet = queue_[sending_];
+    const uint64_t frames = packet.header->dataUsed / blockAlign_;  // a trailing part frame is not played
+    if (packet.framesSent >= frames) {
+      packet.end = sent_;
+      ++sending_;
+      continue;
     }
-    return true;
+    const uint8_t* data = packet.header->data + packet.framesSent * blockAlign_;
+    uint64_t count = frames - packet.framesSent;
+    if (!order_.empty()) {
+      count = std::min(count, kReorderFrames);
+      waveout::Reorder(data, count, order_, sampleBytes_, reordered_.data());
+      data = reordered_.data();
+    }
+    const long taken = pcm_->Write(data, static_cast<unsigned long>(count));
+    if (taken == -EAGAIN || taken == 0) return;
+    if (taken < 0) {
+      if (!Recovered(static_cast<int>(taken))) return;
+      continue;
+    }
+    packet.framesSent += static_cast<uint64_t>(taken);
+    sent_ += static_cast<uint64_t>(taken);
   }
-  front.framesDone += static_cast<uint64_t>(taken);
+}
+
+void QueuedPin::Retire() {
+  long held = 0;
+  const int error = pcm_->Delay(&held);
+  if (error < 0) {
+    Recovered(error);
+    return;
+  }
+  const uint64_t played = sent_ - std::min<uint64_t>(static_cast<uint64_t>(std::max(held, 0L)), sent_);
+  while (sending_ > 0 && queue_.front().end <= played) {
+    CompleteFront(kOk);
+    --sending_;
+  }
+}
+
+bool QueuedPin::Recovered(int error) {
+  if (pcm_->Recover(error) < 0) {
+    failed_ = true;
+    CompleteAll(kErrorGenFailure);
+    return false;
+  }
+  // An underrun (the pin paused or was fed late) or a suspend: nothing sent is left in the PCM.
+  for (; sending_ > 0; --sending_) CompleteFront(kOk);
   return true;
 }
 
@@ -135,13 +163,14 @@ void QueuedPin::CompleteFront(int32_t result) {
   queue_.pop_front();
   packet.completion->result = result;
   packet.completion->bytes =
-      result == kOk ? packet.header->dataUsed : static_cast<uint32_t>(packet.framesDone * blockAlign_);
+      result == kOk ? packet.header->dataUsed : static_cast<uint32_t>(packet.framesSent * blockAlign_);
   // The writer may reuse the packet from here on.
   packet.completion->events->Set(packet.completion->event);
 }
 
 void QueuedPin::CompleteAll(int32_t result) {
   while (!queue_.empty()) CompleteFront(result);
+  sending_ = 0;
 }
 
 }  // namespace platform::ks

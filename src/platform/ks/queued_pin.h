@@ -15,7 +15,7 @@
 namespace platform::ks {
 
 // A render pin over a PCM. A thread of the pin's own writes the queued packets to the PCM while
-// the pin runs, in ALSA's channel order, and completes each once the PCM has taken all its
+// the pin runs, in ALSA's channel order, and completes each once the PCM has played all its
 // frames. Pausing stops the writing (what the PCM holds plays out, a few milliseconds);
 // stopping drops what the PCM holds and completes every queued packet as aborted. A PCM that
 // cannot be brought back fails the queued packets and every later write.
@@ -35,14 +35,17 @@ class QueuedPin final : public Pin {
   struct Queued {
     StreamHeader* header;
     WriteCompletion* completion;
-    uint64_t framesDone;
+    uint64_t framesSent;
+    uint64_t end;  // frames sent since the last stop once its last frame was sent
   };
 
   void Run();
-  // With mutex_ held: hands the PCM what it takes of the front packet; false when it took
-  // nothing, so the writer waits a little.
-  bool Feed();
-  // With mutex_ held.
+  // With mutex_ held. Hands the PCM what it takes of the packets not yet sent whole.
+  void Feed();
+  // Completes the packets the PCM has played.
+  void Retire();
+  // After an error of the PCM: false, with every packet failed, when it cannot be brought back.
+  bool Recovered(int error);
   void CompleteFront(int32_t result);
   void CompleteAll(int32_t result);
   int32_t SetState(uint32_t state);
@@ -56,6 +59,8 @@ class QueuedPin final : public Pin {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<Queued> queue_;
+  size_t sending_ = 0;  // the queue's packets before this have been sent whole
+  uint64_t sent_ = 0;   // frames handed to the PCM since the last stop
   uint32_t state_;
   bool failed_ = false;
   bool quit_ = false;

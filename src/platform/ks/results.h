@@ -9,6 +9,7 @@ namespace platform::ks {
 inline constexpr int32_t kOk = 0;
 inline constexpr int32_t kErrorFileNotFound = 2;
 inline constexpr int32_t kErrorAccessDenied = 5;
+inline constexpr int32_t kErrorInvalidHandle = 6;
 inline constexpr int32_t kErrorNotEnoughMemory = 8;
 inline constexpr int32_t kErrorGenFailure = 31;
 inline constexpr int32_t kErrorNotSupported = 50;

@@ -9,6 +9,7 @@
 #include "platform/ks/hardware_pcm.h"
 #include "platform/ks/queued_pin.h"
 #include "platform/ks/results.h"
+#include "platform/waveout/alsa_pcm_handle.h"
 
 namespace platform::ks {
 namespace {
@@ -29,7 +30,7 @@ std::string CardPath(int card) { return "hw:" + std::to_string(card); }
 std::vector<PlaybackDevice> PlaybackDevices(const std::string& path, bool withRanges) {
   std::vector<PlaybackDevice> devices;
   snd_ctl_t* raw = nullptr;
-  QuietAlsaErrors();
+  waveout::QuietAlsaErrors();
   if (snd_ctl_open(&raw, path.c_str(), 0) < 0) return devices;
   CtlHandle ctl(raw);
   snd_pcm_info_t* info = nullptr;

@@ -10,10 +10,6 @@
 
 namespace platform::ks {
 
-// Keeps ALSA from printing why a device cannot be opened: a busy or absent device is an
-// expected outcome here, reported through results.
-void QuietAlsaErrors();
-
 // The PCM `name` opened for playback exactly in `layout`, with nothing converted or resampled
 // on the way and written in small periods; a hardware device ("hw:C,D") is held by it alone.
 // Null with *error (results.h) when the device is busy, absent or refuses the layout.

@@ -56,9 +56,20 @@ class ThreadedRenderer : public IAudioRenderer {
   void Publish(int32_t state);
   // Marks the thread's last work done, so that StartThread stops waiting for a state.
   void Finished() { threadLive_.store(false, std::memory_order_release); }
-  // Only the pause and resume bits are acknowledged, so a stop asked for meanwhile stays.
-  void AcknowledgePauseAndResume() {
+  // Answers a resume or pause request among `requests`: `hold(false)` resumes the device from a
+  // pause, `hold(true)` holds it while playing, and the state follows. False when there was
+  // neither request.
+  template <typename Hold>
+  bool AnswerPauseOrResume(int32_t requests, Hold hold) {
+    const bool resume = (requests & kRequestResume) != 0;
+    if (!resume && (requests & kRequestPause) == 0) return false;
+    if (State() == (resume ? kRendererPaused : kRendererPlaying)) {
+      hold(!resume);
+      Publish(resume ? kRendererPlaying : kRendererPaused);
+    }
+    // Only the pause and resume bits are acknowledged, so a stop asked for meanwhile stays.
     requests_.fetch_and(~(kRequestResume | kRequestPause), std::memory_order_relaxed);
+    return true;
   }
 
   // The stream byte at `ms`, rounded down to a whole block.

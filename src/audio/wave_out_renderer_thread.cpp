@@ -87,20 +87,13 @@ bool WaveOutRenderer::PlayOut(Output& output, int64_t startMs, uint64_t total) {
   for (;;) {
     const int32_t requests = requests_.load(std::memory_order_relaxed);
     if (requests & kRequestStop) break;
-    if (requests & kRequestResume) {
-      if (State() == kRendererPaused) {
-        output.device->Restart();
-        Publish(kRendererPlaying);
-      }
-      AcknowledgePauseAndResume();
-      continue;
-    }
-    if (requests & kRequestPause) {
-      if (State() == kRendererPlaying) {
-        output.device->Pause();
-        Publish(kRendererPaused);
-      }
-      AcknowledgePauseAndResume();
+    if (AnswerPauseOrResume(requests, [&](bool hold) {
+          if (hold) {
+            output.device->Pause();
+          } else {
+            output.device->Restart();
+          }
+        })) {
       continue;
     }
 

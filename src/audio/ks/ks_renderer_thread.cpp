@@ -98,20 +98,8 @@ bool KSRenderer::Stream(Output& output) {
   for (;;) {
     const int32_t requests = requests_.load(std::memory_order_relaxed);
     if (requests & kRequestStop) return true;
-    if (requests & kRequestResume) {
-      if (State() == kRendererPaused) {
-        output.pin->SetState(pks::kStateRun);
-        Publish(kRendererPlaying);
-      }
-      AcknowledgePauseAndResume();
-      continue;
-    }
-    if (requests & kRequestPause) {
-      if (State() == kRendererPlaying) {
-        output.pin->SetState(pks::kStatePause);
-        Publish(kRendererPaused);
-      }
-      AcknowledgePauseAndResume();
+    if (AnswerPauseOrResume(
+            requests, [&](bool hold) { output.pin->SetState(hold ? pks::kStatePause : pks::kStateRun); })) {
       continue;
     }
     if (State() != kRendererPlaying) {

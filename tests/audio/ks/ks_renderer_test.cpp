@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "../renderer_notes.h"
 #include "../stream_fixture.h"
 #include "platform/ks/properties.h"
 #include "platform/waveout/channel_order.h"
@@ -16,16 +17,8 @@ namespace {
 namespace pks = platform::ks;
 using testsupport::WaitUntil;
 
-avi::WaveFormat Pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-  const auto block = static_cast<uint16_t>(channels * bits / 8);
-  return {avi::kWaveFormatPcm, channels, rate, rate * block, block, bits, 0};
-}
-
-std::vector<uint8_t> Noise(size_t bytes, uint32_t seed = 1) {
-  std::vector<uint8_t> data(bytes);
-  for (uint8_t& byte : data) byte = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
-  return data;
-}
+using audiotest::Noise;
+using audiotest::PcmFormat;
 
 // Tests that play the fake PCM by hand give the renderer time; the one about a quiet pin gives
 // it less, but still enough for the test to play a packet first.
@@ -41,16 +34,13 @@ class KsRendererTest : public ::testing::Test {
     card.path = "card0";
     card.filter.pins = {testsupport::RenderSink(2), testsupport::RenderSink(8)};
     tree_.Add(card);
-    renderer_.SetNotification(&KsRendererTest::Record, this);
+    renderer_.SetNotification(&audiotest::RendererNotes::Record, &notes_);
   }
 
   std::shared_ptr<avi::AudioStream> Stream(const avi::WaveFormat& format, const std::vector<uint8_t>& data) {
     return audiotest::MakeStream(dir_, audiotest::FormatBytes(format), data);
   }
-  std::vector<int32_t> Notes() {
-    std::lock_guard<std::mutex> lock(notesLock_);
-    return notes_;
-  }
+  std::vector<int32_t> Notes() { return notes_.Get(); }
   bool WaitForState(int32_t state) {
     return WaitUntil([&] { return renderer_.State() == state; });
   }
@@ -61,22 +51,15 @@ class KsRendererTest : public ::testing::Test {
     return pcm->held.size();
   }
 
-  static void Record(int32_t code, void* user, intptr_t) {
-    auto* test = static_cast<KsRendererTest*>(user);
-    std::lock_guard<std::mutex> lock(test->notesLock_);
-    test->notes_.push_back(code);
-  }
-
   // Declared before the renderer, whose thread uses them until it is destroyed.
-  std::mutex notesLock_;
-  std::vector<int32_t> notes_;
+  audiotest::RendererNotes notes_;
   avitest::TempDir dir_;
   testsupport::FakeDeviceTree tree_;
   KSRenderer renderer_{tree_, kPatientMs};
 };
 
 TEST_F(KsRendererTest, PcmPlaysWholeThroughSmallPacketsAndTheTailIsHeardBeforeTheEnd) {
-  const avi::WaveFormat format = Pcm(2, 44100, 16);
+  const avi::WaveFormat format = PcmFormat(2, 44100, 16);
   EXPECT_EQ(KSRenderer::PacketCount(format), 6u);
   const std::vector<uint8_t> data = Noise(176400 * 2 + 1000);
   ASSERT_FALSE(renderer_.SetStream(Stream(format, data)));
@@ -101,7 +84,7 @@ TEST_F(KsRendererTest, PcmPlaysWholeThroughSmallPacketsAndTheTailIsHeardBeforeTh
 TEST_F(KsRendererTest, ThePrefillQueuesOnePacketForEach32768BytesOfASecondAndOneMore) {
   tree_.SetPcmCapacity(1 << 20);
   const std::vector<uint8_t> data = Noise(176400 * 2);
-  ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(2, 44100, 16), data)));
+  ASSERT_FALSE(renderer_.SetStream(Stream(PcmFormat(2, 44100, 16), data)));
   EXPECT_FALSE(renderer_.Play());
   EXPECT_EQ(renderer_.State(), kRendererPlaying);
   ASSERT_TRUE(WaitUntil([&] { return Held() == 6 * 8192u; }));
@@ -118,14 +101,14 @@ TEST_F(KsRendererTest, ThePrefillQueuesOnePacketForEach32768BytesOfASecondAndOne
 
 TEST_F(KsRendererTest, WideDecodedSamplesPlayAsTheirTop16BitsAndSurroundAsExtensible) {
   const std::vector<uint8_t> wide = Noise(48000 * 16 / 3, 5);
-  ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(2, 48000, 64), wide)));
+  ASSERT_FALSE(renderer_.SetStream(Stream(PcmFormat(2, 48000, 64), wide)));
   renderer_.Play();
   ASSERT_TRUE(WaitForState(kRendererStopped));
   const std::vector<int16_t> top = audiotest::Top16(wide);
   EXPECT_EQ(audiotest::AsInt16(tree_.Created().at(0).pcm->Heard()), top);
 
   const std::vector<uint8_t> six = Noise(48000 * 12 / 4, 6);
-  ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(6, 48000, 16), six)));
+  ASSERT_FALSE(renderer_.SetStream(Stream(PcmFormat(6, 48000, 16), six)));
   renderer_.Play();
   ASSERT_TRUE(WaitForState(kRendererStopped));
   const auto created = tree_.Created();
@@ -142,14 +125,14 @@ TEST_F(KsRendererTest, WideDecodedSamplesPlayAsTheirTop16BitsAndSurroundAsExtens
 }
 
 TEST_F(KsRendererTest, OnlyPcmAt44100Or48000HzIsTaken) {
-  EXPECT_TRUE(renderer_.SetStream(Stream(Pcm(2, 32000, 16), Noise(1280))));
+  EXPECT_TRUE(renderer_.SetStream(Stream(PcmFormat(2, 32000, 16), Noise(1280))));
   EXPECT_EQ(renderer_.OutputFormat(), nullptr);
   EXPECT_TRUE(renderer_.Play());  // nothing to play
-  EXPECT_TRUE(renderer_.SetStream(Stream(Pcm(2, 96000, 16), Noise(1280))));
-  avi::WaveFormat disagreeing = Pcm(2, 48000, 16);
+  EXPECT_TRUE(renderer_.SetStream(Stream(PcmFormat(2, 96000, 16), Noise(1280))));
+  avi::WaveFormat disagreeing = PcmFormat(2, 48000, 16);
   disagreeing.avgBytesPerSec = 1;
   EXPECT_TRUE(renderer_.SetStream(Stream(disagreeing, Noise(1280))));
-  EXPECT_FALSE(renderer_.SetStream(Stream(Pcm(1, 48000, 8), Noise(1280))));
+  EXPECT_FALSE(renderer_.SetStream(Stream(PcmFormat(1, 48000, 8), Noise(1280))));
   EXPECT_TRUE(tree_.Created().empty());
   EXPECT_TRUE(Notes().empty());
 }
@@ -157,8 +140,8 @@ TEST_F(KsRendererTest, OnlyPcmAt44100Or48000HzIsTaken) {
 TEST_F(KsRendererTest, WithoutARenderPinPlayFailsAndTheFailureIsNotified) {
   testsupport::FakeDeviceTree empty;
   KSRenderer renderer(empty);
-  renderer.SetNotification(&KsRendererTest::Record, this);
-  ASSERT_FALSE(renderer.SetStream(Stream(Pcm(2, 48000, 16), Noise(19200))));
+  renderer.SetNotification(&audiotest::RendererNotes::Record, &notes_);
+  ASSERT_FALSE(renderer.SetStream(Stream(PcmFormat(2, 48000, 16), Noise(19200))));
   EXPECT_TRUE(renderer.Play());
   EXPECT_EQ(renderer.State(), kRendererStopped);
   EXPECT_TRUE(renderer.Play());  // a retry fails the same way
@@ -176,10 +159,10 @@ TEST_F(KsRendererTest, WithoutARenderPinPlayFailsAndTheFailureIsNotified) {
 
 TEST_F(KsRendererTest, APinThatCompletesNothingEndsPlaybackAsAFailureAndKeepsThePlace) {
   KSRenderer renderer(tree_, kQuietMs);
-  renderer.SetNotification(&KsRendererTest::Record, this);
+  renderer.SetNotification(&audiotest::RendererNotes::Record, &notes_);
   tree_.SetPcmCapacity(1 << 20);
   const std::vector<uint8_t> data = Noise(192000 * 3);
-  ASSERT_FALSE(renderer.SetStream(Stream(Pcm(2, 48000, 16), data)));
+  ASSERT_FALSE(renderer.SetStream(Stream(PcmFormat(2, 48000, 16), data)));
   EXPECT_FALSE(renderer.Play());
   ASSERT_TRUE(WaitUntil([&] { return Held() == 6 * 8192u; }));
   // Paused, a quiet pin is no failure.
@@ -203,7 +186,7 @@ TEST_F(KsRendererTest, APinThatCompletesNothingEndsPlaybackAsAFailureAndKeepsThe
 
 TEST_F(KsRendererTest, PauseHoldsThePinAndPlayResumesIt) {
   tree_.SetPcmCapacity(1 << 20);
-  ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(2, 48000, 16), Noise(192000 * 3))));
+  ASSERT_FALSE(renderer_.SetStream(Stream(PcmFormat(2, 48000, 16), Noise(192000 * 3))));
   renderer_.Play();
   renderer_.Pause();
   ASSERT_TRUE(WaitForState(kRendererPaused));
@@ -225,7 +208,7 @@ TEST_F(KsRendererTest, PauseHoldsThePinAndPlayResumesIt) {
 
 TEST_F(KsRendererTest, ASeekMovesTheStartOfTheNextPlay) {
   const std::vector<uint8_t> data = Noise(176400 * 2);
-  ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(2, 44100, 16), data)));
+  ASSERT_FALSE(renderer_.SetStream(Stream(PcmFormat(2, 44100, 16), data)));
   EXPECT_EQ(renderer_.Seek(1234), 1233);
   EXPECT_EQ(renderer_.DecodedPosition(), 217676);
   renderer_.Play();

@@ -165,14 +165,7 @@ TEST_F(QueuedPinTest, AnUnderrunCountsAsHeardAndAPcmThatCannotRecoverFailsTheWri
 }
 
 TEST_F(QueuedPinTest, SurroundPlaysInAlsaChannelOrder) {
-  waveout::PcmLayout layout;
-  layout.channels = 6;
-  layout.rate = 48000;
-  layout.bits = layout.validBits = 16;
-  layout.blockAlign = 12;
-  layout.channelMask = 0x3F;
-  layout.extensible = true;
-  Open(layout, 0);
+  Open({6, 48000, 16, 16, 12, 0x3F, true}, 0);
   pcm_->instant = true;
   std::vector<int16_t> frames(6 * 5000);
   for (size_t i = 0; i < frames.size(); ++i) frames[i] = static_cast<int16_t>(i);

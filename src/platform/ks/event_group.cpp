@@ -6,10 +6,9 @@
 namespace platform::ks {
 
 void EventGroup::Set(uint32_t index) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    set_.at(index) = true;
-  }
+  // Notified under the lock: a waiter woken by it may destroy the group as soon as it returns.
+  std::lock_guard<std::mutex> lock(mutex_);
+  set_.at(index) = true;
   changed_.notify_all();
 }
 

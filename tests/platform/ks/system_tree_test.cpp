@@ -52,8 +52,8 @@ TEST(HardwarePcm, APinOverItWritesEveryFrameInItsExactLayout) {
   std::vector<uint8_t> data(44100 * 4);
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7 + i / 4096);
   {
+    EventGroup events(1, false);  // outlives the pin, which sets it
     QueuedPin pin(std::move(pcm), layout);
-    EventGroup events(1, false);
     StreamHeader header{
         sizeof header, 0, 0, 1, 1, 0, static_cast<uint32_t>(data.size()), static_cast<uint32_t>(data.size()),
         data.data(),   0};

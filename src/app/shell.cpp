@@ -12,6 +12,7 @@
 #include "app/on_screen_display.h"
 #include "app/setting_commands.h"
 #include "app/settings_store.h"
+#include "audio/ks/ks_renderer.h"
 #include "audio/wave_out_renderer.h"
 #include "color/colour_state.h"
 #include "color/kernel_scratch.h"
@@ -100,7 +101,10 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
       frameProcessorLock_.get(),
       *windowHost_,
       processorCount_,
-      [](int32_t, common::PlaybackClock& clock) { return std::make_unique<audio::WaveOutRenderer>(clock); },
+      [](int32_t kind, common::PlaybackClock& clock) -> std::unique_ptr<audio::IAudioRenderer> {
+        if (kind == audio::kRendererKs) return std::make_unique<audio::ks::KSRenderer>();
+        return std::make_unique<audio::WaveOutRenderer>(clock);
+      },
       osd_.get(),
       statsDump_.get()};
   engine_ = std::make_unique<playback::Engine>(services);

@@ -1,18 +1,10 @@
 #include "audio/wave_out_renderer.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "audio/device_format.h"
-#include "avi/audio_stream.h"
-#include "common/thread.h"
 
 namespace audio {
-namespace {
-
-constexpr uint32_t kPlayPollMs = 10;
-
-}  // namespace
 
 WaveOutRenderer::WaveOutRenderer(common::PlaybackClock& clock, DeviceFactory openDevice)
     : clock_(clock), openDevice_(std::move(openDevice)) {}
@@ -22,40 +14,7 @@ WaveOutRenderer::~WaveOutRenderer() {
   EndThread();
 }
 
-bool WaveOutRenderer::SetStream(std::shared_ptr<avi::AudioStream> stream) {
-  std::lock_guard<std::mutex> lock(control_);
-  EndThread();
-  position_.store(0, std::memory_order_relaxed);
-  const avi::WaveFormat* format = stream ? stream->OutputFormat() : nullptr;
-  if (!format || !IsPlayablePcm(*format)) {
-    stream_.reset();
-    return true;
-  }
-  stream_ = std::move(stream);
-  return false;
-}
-
-void WaveOutRenderer::SetNotification(RendererCallback callback, void* user) {
-  std::lock_guard<std::mutex> lock(notifyLock_);
-  callback_ = callback;
-  user_ = user;
-}
-
-int32_t WaveOutRenderer::Seek(int32_t ms) {
-  std::lock_guard<std::mutex> lock(control_);
-  if (!stream_) return ms;
-  const int32_t state = State();
-  const bool playing = state == kRendererPlaying || state == kRendererPaused;
-  if (playing) EndThread();
-  const avi::WaveFormat& format = *stream_->OutputFormat();
-  const int64_t position = ByteAt(std::max(ms, 0), format);
-  position_.store(position, std::memory_order_relaxed);
-  if (playing && static_cast<uint64_t>(position) <= stream_->TotalLength()) {
-    StartThread();
-    if (state == kRendererPaused) Pause();
-  }
-  return static_cast<int32_t>(position * 1000 / format.avgBytesPerSec);
-}
+bool WaveOutRenderer::Adopt(const avi::WaveFormat& format) { return IsPlayablePcm(format); }
 
 bool WaveOutRenderer::Play() {
   std::lock_guard<std::mutex> lock(control_);
@@ -69,51 +28,10 @@ bool WaveOutRenderer::Play() {
   return false;
 }
 
-void WaveOutRenderer::Pause() {
-  requests_.fetch_or(kRequestPause, std::memory_order_relaxed);
-  wake_.Set();
-}
-
-void WaveOutRenderer::Stop() {
-  std::lock_guard<std::mutex> lock(control_);
-  EndThread();
-}
-
 int64_t WaveOutRenderer::DecodedPosition() const {
   if (State() == kRendererStopped) return position_.load(std::memory_order_relaxed);
   const int32_t next = decodedIndex_.load(std::memory_order_acquire);
   return decoded_[(next + kRingSize - 1) % kRingSize].load(std::memory_order_relaxed);
-}
-
-const avi::WaveFormat* WaveOutRenderer::OutputFormat() const {
-  std::lock_guard<std::mutex> lock(control_);
-  return stream_ ? stream_->OutputFormat() : nullptr;
-}
-
-int64_t WaveOutRenderer::ByteAt(int64_t ms, const avi::WaveFormat& format) {
-  return ms * format.avgBytesPerSec / 1000 / format.blockAlign * format.blockAlign;
-}
-
-void WaveOutRenderer::StartThread() {
-  // A thread that ended by itself at the end of the data is still to be joined.
-  if (thread_.joinable()) thread_.join();
-  requests_.store(0, std::memory_order_relaxed);
-  returned_.store(0, std::memory_order_relaxed);
-  threadLive_.store(true, std::memory_order_relaxed);
-  thread_ = common::StartThread(common::ThreadPriority::kHighest, [this] { Run(); });
-  while (State() == kRendererStopped && threadLive_.load(std::memory_order_acquire)) {
-    stateChanged_.Wait(kPlayPollMs);
-  }
-  // The failure has been notified; the renderer is stopped again for the next attempt.
-  int32_t noDevice = kRendererNoDevice;
-  state_.compare_exchange_strong(noDevice, kRendererStopped, std::memory_order_acq_rel);
-}
-
-void WaveOutRenderer::EndThread() {
-  if (!thread_.joinable()) return;
-  requests_.fetch_or(kRequestStop, std::memory_order_relaxed);
-  wake_.Set();
-  thread_.join();
 }
 
 }  // namespace audio

@@ -17,6 +17,7 @@ constexpr uint32_t kResyncMs = 1000;
 }  // namespace
 
 void WaveOutRenderer::Run() {
+  returned_.store(0, std::memory_order_relaxed);
   for (auto& entry : decoded_) entry.store(0, std::memory_order_relaxed);
   decodedIndex_.store(0, std::memory_order_release);
 
@@ -30,7 +31,7 @@ void WaveOutRenderer::Run() {
   if (!output.device) {
     Notify(kNotifyDeviceFailed);
     Publish(kRendererNoDevice);
-    threadLive_.store(false, std::memory_order_release);
+    Finished();
     return;
   }
 
@@ -50,7 +51,7 @@ void WaveOutRenderer::Run() {
   if (kept) position_.store(0, std::memory_order_relaxed);
   Notify(kept ? kNotifyEnded : kNotifyDeviceFailed);
   Publish(kRendererStopped);
-  threadLive_.store(false, std::memory_order_release);
+  Finished();
 }
 
 bool WaveOutRenderer::PlayOut(Output& output, int64_t startMs, uint64_t total) {
@@ -86,21 +87,13 @@ bool WaveOutRenderer::PlayOut(Output& output, int64_t startMs, uint64_t total) {
   for (;;) {
     const int32_t requests = requests_.load(std::memory_order_relaxed);
     if (requests & kRequestStop) break;
-    // Only the pause and resume bits are acknowledged here, so a stop asked for meanwhile stays.
-    if (requests & kRequestResume) {
-      if (State() == kRendererPaused) {
-        output.device->Restart();
-        Publish(kRendererPlaying);
-      }
-      requests_.fetch_and(~(kRequestResume | kRequestPause), std::memory_order_relaxed);
-      continue;
-    }
-    if (requests & kRequestPause) {
-      if (State() == kRendererPlaying) {
-        output.device->Pause();
-        Publish(kRendererPaused);
-      }
-      requests_.fetch_and(~(kRequestResume | kRequestPause), std::memory_order_relaxed);
+    if (AnswerPauseOrResume(requests, [&](bool hold) {
+          if (hold) {
+            output.device->Pause();
+          } else {
+            output.device->Restart();
+          }
+        })) {
       continue;
     }
 
@@ -177,22 +170,6 @@ void WaveOutRenderer::KeepPlayedPosition(const Output& output, uint64_t total) {
   // The clock followed the device up to its last second.
   const int64_t played = ByteAt(clock_.Now(), *output.source);
   position_.store(std::min(played, static_cast<int64_t>(total)), std::memory_order_relaxed);
-}
-
-void WaveOutRenderer::Notify(int32_t code) {
-  RendererCallback callback;
-  void* user;
-  {
-    std::lock_guard<std::mutex> lock(notifyLock_);
-    callback = callback_;
-    user = user_;
-  }
-  if (callback) callback(code, user, 0);
-}
-
-void WaveOutRenderer::Publish(int32_t state) {
-  state_.store(state, std::memory_order_release);
-  stateChanged_.Set();
 }
 
 }  // namespace audio

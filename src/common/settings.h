@@ -36,7 +36,7 @@ struct Settings {
   SharedInt yuvType{0};
   SharedInt hqMode{0};
   SharedInt ntap{6};
-  SharedInt useWaveOut{0};
+  SharedInt useWaveOut{1};  // 0: direct hardware output first
   SharedInt forceWidth{-1};
   SharedInt forceHeight{-1};
   SharedInt avSync{0};    // ms

@@ -63,7 +63,9 @@ void PlaybackControl::OnRendererNotice(int32_t code, void* user, intptr_t) {
 void PlaybackControl::OpenAudio() {
   const RendererFactory& factory = c_.services.rendererFactory;
   if (!factory) return;
-  renderer_ = factory(audio::kRendererWaveOut, c_.services.clock);
+  // Direct output only when the user asked for it by hand.
+  const bool direct = c_.services.settings.useWaveOut == 0;
+  renderer_ = factory(direct ? audio::kRendererKs : audio::kRendererWaveOut, c_.services.clock);
   if (renderer_ == nullptr) return;
   const avi::Movie* movie = c_.file.movie.get();
   if (movie != nullptr && movie->audioStreams.Count() > 0) {
@@ -75,6 +77,8 @@ void PlaybackControl::OpenAudio() {
     renderer_->SetNotification(&PlaybackControl::OnRendererNotice, this);
     if (renderer_->Play()) {
       c_.services.window.ShowMessage("Cannot use KS, use Waveout", "Error");
+      // The failure it notified was its own device's, not one for the new renderer to retry.
+      failuresReported_.store(0, std::memory_order_relaxed);
       renderer_ = factory(audio::kRendererWaveOut, c_.services.clock);
       if (renderer_ != nullptr) {
         renderer_->SetNotification(&PlaybackControl::OnRendererNotice, this);

@@ -9,6 +9,17 @@
 
 namespace audiotest {
 
+avi::WaveFormat PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits) {
+  const auto block = static_cast<uint16_t>(channels * bits / 8);
+  return {avi::kWaveFormatPcm, channels, rate, rate * block, block, bits, 0};
+}
+
+std::vector<uint8_t> Noise(size_t bytes, uint32_t seed) {
+  std::vector<uint8_t> data(bytes);
+  for (uint8_t& byte : data) byte = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+  return data;
+}
+
 std::vector<uint8_t> FormatBytes(const avi::WaveFormat& format, const std::vector<uint8_t>& extra) {
   std::vector<uint8_t> bytes(sizeof format + extra.size());
   std::memcpy(bytes.data(), &format, sizeof format);

@@ -13,6 +13,11 @@
 
 namespace audiotest {
 
+// Linear PCM of `channels`, `rate` and `bits` whose fields agree.
+avi::WaveFormat PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits);
+// `bytes` bytes of noise; the same seed gives the same bytes.
+std::vector<uint8_t> Noise(size_t bytes, uint32_t seed = 1);
+
 // The bytes of a format followed by its extra bytes.
 std::vector<uint8_t> FormatBytes(const avi::WaveFormat& format, const std::vector<uint8_t>& extra = {});
 

@@ -9,11 +9,12 @@
 #include <fstream>
 #include <iterator>
 
-#include "support/manual_ticks.h"
-#include "support/wait_until.h"
 #include "fake_wave_out.h"
 #include "platform/waveout/wave_format_extensible.h"
+#include "renderer_notes.h"
 #include "stream_fixture.h"
+#include "support/manual_ticks.h"
+#include "support/wait_until.h"
 
 namespace audio {
 namespace {
@@ -21,16 +22,8 @@ namespace {
 using testsupport::WaitUntil;
 namespace waveout = platform::waveout;
 
-avi::WaveFormat Pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-  const auto block = static_cast<uint16_t>(channels * bits / 8);
-  return {avi::kWaveFormatPcm, channels, rate, rate * block, block, bits, 0};
-}
-
-std::vector<uint8_t> Noise(size_t bytes, uint32_t seed = 1) {
-  std::vector<uint8_t> data(bytes);
-  for (uint8_t& byte : data) byte = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
-  return data;
-}
+using audiotest::Noise;
+using audiotest::PcmFormat;
 
 std::vector<uint8_t> Slice(const std::vector<uint8_t>& data, size_t from, size_t bytes) {
   std::vector<uint8_t> slice(bytes, 0);
@@ -43,15 +36,12 @@ std::vector<uint8_t> Slice(const std::vector<uint8_t>& data, size_t from, size_t
 // A renderer over a fake output and a hand-moved clock, with the notifications it sent.
 class RendererTest : public ::testing::Test {
  protected:
-  RendererTest() { renderer_.SetNotification(&RendererTest::Record, this); }
+  RendererTest() { renderer_.SetNotification(&audiotest::RendererNotes::Record, &notes_); }
 
   std::shared_ptr<avi::AudioStream> Stream(const avi::WaveFormat& format, const std::vector<uint8_t>& data) {
     return audiotest::MakeStream(dir_, audiotest::FormatBytes(format), data);
   }
-  std::vector<int32_t> Notes() {
-    std::lock_guard<std::mutex> lock(notesLock_);
-    return notes_;
-  }
+  std::vector<int32_t> Notes() { return notes_.Get(); }
   bool WaitForWrites(size_t count) {
     return WaitUntil([&] { return out_.Written().size() >= count; });
   }
@@ -59,15 +49,8 @@ class RendererTest : public ::testing::Test {
     return WaitUntil([&] { return renderer_.State() == state; });
   }
 
-  static void Record(int32_t code, void* user, intptr_t) {
-    auto* test = static_cast<RendererTest*>(user);
-    std::lock_guard<std::mutex> lock(test->notesLock_);
-    test->notes_.push_back(code);
-  }
-
   // Declared before the renderer, whose thread uses them until it is destroyed.
-  std::mutex notesLock_;
-  std::vector<int32_t> notes_;
+  audiotest::RendererNotes notes_;
   avitest::TempDir dir_;
   testsupport::ManualTicks ticks_;
   common::PlaybackClock clock_{ticks_};
@@ -76,7 +59,7 @@ class RendererTest : public ::testing::Test {
 };
 
 TEST_F(RendererTest, PcmPlaysThroughFourOneSecondBuffersRefilledAsTheyReturn) {
-  const avi::WaveFormat format = Pcm(2, 44100, 16);
+  const avi::WaveFormat format = PcmFormat(2, 44100, 16);
   const std::vector<uint8_t> data = Noise(176400 * 5 + 88200);
   ASSERT_FALSE(renderer_.SetStream(Stream(format, data)));
   EXPECT_EQ(renderer_.Kind(), kRendererWaveOut);
@@ -109,7 +92,7 @@ TEST_F(RendererTest, PcmPlaysThroughFourOneSecondBuffersRefilledAsTheyReturn) {
 
 TEST_F(RendererTest, WideDecodedSamplesPlayAsTheirTop16Bits) {
   // Non-PCM is refused until a decoder turns it into wide PCM.
-  avi::WaveFormat adpcm = Pcm(2, 8000, 4);
+  avi::WaveFormat adpcm = PcmFormat(2, 8000, 4);
   adpcm.formatTag = kWaveFormatStepAdpcm;
   auto coded = Stream(adpcm, Noise(36 * 100));
   EXPECT_TRUE(renderer_.SetStream(coded));
@@ -117,7 +100,7 @@ TEST_F(RendererTest, WideDecodedSamplesPlayAsTheirTop16Bits) {
   ASSERT_NE(audiotest::AddDecoder(*coded), nullptr);
   EXPECT_FALSE(renderer_.SetStream(coded));
 
-  const avi::WaveFormat wide = Pcm(2, 8000, 64);
+  const avi::WaveFormat wide = PcmFormat(2, 8000, 64);
   const std::vector<uint8_t> data = Noise(128000 + 64000, 3);
   ASSERT_FALSE(renderer_.SetStream(Stream(wide, data)));
   renderer_.Play();
@@ -138,7 +121,7 @@ TEST_F(RendererTest, WideDecodedSamplesPlayAsTheirTop16Bits) {
 }
 
 TEST_F(RendererTest, SixChannelsOpenTheDeviceWithTheExtensibleDescription) {
-  const avi::WaveFormat format = Pcm(6, 48000, 16);
+  const avi::WaveFormat format = PcmFormat(6, 48000, 16);
   ASSERT_FALSE(renderer_.SetStream(Stream(format, Noise(1200))));
   renderer_.Play();
   const std::vector<uint8_t> opened = out_.OpenedFormat();
@@ -157,7 +140,7 @@ TEST_F(RendererTest, SixChannelsOpenTheDeviceWithTheExtensibleDescription) {
 TEST_F(RendererTest, SeekUsesWholeBlocksAndTheNextPlayStartsThere) {
   EXPECT_EQ(renderer_.Seek(1234), 1234);  // no stream yet
   const std::vector<uint8_t> data = Noise(176400 * 6);
-  ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(2, 44100, 16), data)));
+  ASSERT_FALSE(renderer_.SetStream(Stream(PcmFormat(2, 44100, 16), data)));
   EXPECT_EQ(renderer_.Seek(1234), 1233);
   EXPECT_EQ(renderer_.DecodedPosition(), 217676);
   EXPECT_EQ(renderer_.Seek(-5), 0);
@@ -177,7 +160,7 @@ TEST_F(RendererTest, SeekUsesWholeBlocksAndTheNextPlayStartsThere) {
 
 TEST_F(RendererTest, TheEndPlaysTheQueuedBuffersOutThenNotifies) {
   const std::vector<uint8_t> data = Noise(176400 + 88200);
-  ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(2, 44100, 16), data)));
+  ASSERT_FALSE(renderer_.SetStream(Stream(PcmFormat(2, 44100, 16), data)));
   renderer_.Play();
   // Everything is queued by the prefill; three buffers come back and are refilled with silence.
   for (size_t returned = 1; returned <= 3; ++returned) {
@@ -200,7 +183,7 @@ TEST_F(RendererTest, TheEndPlaysTheQueuedBuffersOutThenNotifies) {
 
 TEST_F(RendererTest, EightBitSilenceIsTheMiddleValue) {
   const std::vector<uint8_t> data = Noise(4000);
-  ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(1, 8000, 8), data)));
+  ASSERT_FALSE(renderer_.SetStream(Stream(PcmFormat(1, 8000, 8), data)));
   renderer_.Play();
   const auto written = out_.Written();
   ASSERT_EQ(written.size(), 4u);
@@ -211,7 +194,7 @@ TEST_F(RendererTest, EightBitSilenceIsTheMiddleValue) {
 }
 
 TEST_F(RendererTest, ADeviceAnsweringInAnyKindGivesTheSameClock) {
-  ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(2, 44100, 16), Noise(176400 * 8))));
+  ASSERT_FALSE(renderer_.SetStream(Stream(PcmFormat(2, 44100, 16), Noise(176400 * 8))));
   // 5 s into the device, in each kind a driver may answer in.
   std::vector<waveout::Position> answers(4);
   answers[0] = {waveout::TimeKind::kMs, 5000, {}};
@@ -236,7 +219,7 @@ TEST_F(RendererTest, ADeviceAnsweringInAnyKindGivesTheSameClock) {
 }
 
 TEST_F(RendererTest, WithoutADeviceTheFailureIsNotifiedAndPlayReturnsStopped) {
-  ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(2, 44100, 16), Noise(17640))));
+  ASSERT_FALSE(renderer_.SetStream(Stream(PcmFormat(2, 44100, 16), Noise(17640))));
   out_.RefuseOpen(true);
   EXPECT_FALSE(renderer_.Play());
   EXPECT_EQ(renderer_.State(), kRendererStopped);
@@ -252,7 +235,7 @@ TEST_F(RendererTest, WithoutADeviceTheFailureIsNotifiedAndPlayReturnsStopped) {
 
 TEST_F(RendererTest, ADeviceLostMidPlayEndsAsAFailureAndKeepsThePlace) {
   const std::vector<uint8_t> data = Noise(176400 * 8);
-  ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(2, 44100, 16), data)));
+  ASSERT_FALSE(renderer_.SetStream(Stream(PcmFormat(2, 44100, 16), data)));
   renderer_.Play();
   out_.Lose(true);
   ticks_.AdvanceMs(2500);  // the next re-base finds the device gone
@@ -269,7 +252,7 @@ TEST_F(RendererTest, ADeviceLostMidPlayEndsAsAFailureAndKeepsThePlace) {
 }
 
 TEST_F(RendererTest, PauseAndResumeAreAcknowledgedByTheThread) {
-  ASSERT_FALSE(renderer_.SetStream(Stream(Pcm(2, 44100, 16), Noise(176400 * 6))));
+  ASSERT_FALSE(renderer_.SetStream(Stream(PcmFormat(2, 44100, 16), Noise(176400 * 6))));
   renderer_.Play();
   renderer_.Pause();
   ASSERT_TRUE(WaitForState(kRendererPaused));
@@ -288,10 +271,10 @@ TEST_F(RendererTest, PauseAndResumeAreAcknowledgedByTheThread) {
 }
 
 TEST_F(RendererTest, PcmWithFieldsThatDisagreeGoesThroughTheDecoder) {
-  avi::WaveFormat format = Pcm(2, 44100, 16);
+  avi::WaveFormat format = PcmFormat(2, 44100, 16);
   format.avgBytesPerSec = 0;
   EXPECT_TRUE(renderer_.SetStream(Stream(format, Noise(400))));
-  format = Pcm(2, 44100, 16);
+  format = PcmFormat(2, 44100, 16);
   format.blockAlign = 0;
   EXPECT_TRUE(renderer_.SetStream(Stream(format, Noise(400))));
   EXPECT_TRUE(renderer_.SetStream(nullptr));
@@ -306,7 +289,7 @@ TEST(WaveOutRendererVirtual, TheCaptureHoldsExactlyTheStreamsSamples) {
   const std::string capture = dir.File("heard.wav");
   setenv("VISTREL_AUDIO", "virtual", 1);
   setenv("VISTREL_AUDIO_CAPTURE", capture.c_str(), 1);
-  const avi::WaveFormat format = Pcm(2, 8000, 16);
+  const avi::WaveFormat format = PcmFormat(2, 8000, 16);
   const std::vector<uint8_t> data = Noise(32000 / 4, 9);
   {
     common::PlaybackClock clock;
@@ -336,7 +319,7 @@ TEST(WaveOutRendererNoSound, AMachineWithoutASoundDeviceNotifiesTheFailure) {
   renderer.SetNotification(
       [](int32_t code, void* user, intptr_t) { static_cast<std::atomic<int32_t>*>(user)->store(code); },
       &note);
-  const avi::WaveFormat format = Pcm(2, 44100, 16);
+  const avi::WaveFormat format = PcmFormat(2, 44100, 16);
   ASSERT_FALSE(renderer.SetStream(audiotest::MakeStream(dir, audiotest::FormatBytes(format), Noise(17640))));
   EXPECT_FALSE(renderer.Play());
   EXPECT_EQ(renderer.State(), kRendererStopped);

@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "audio/ks/ks_renderer.h"
 #include "avi/temp_dir.h"
 #include "support/engine_harness.h"
+#include "support/fake_device_tree.h"
 #include "support/test_clip.h"
 
 namespace playback {
@@ -274,6 +276,52 @@ TEST_F(EngineTest, WithoutASoundDeviceTheVideoPlaysAloneAfterAFewRetries) {
   EXPECT_EQ(stamps.size(), 5u);
   EXPECT_EQ(h.rendererCalls.plays.load(), 1 + PlaybackControl::kAudioRetries);
   EXPECT_NE(said.find("No sound device"), std::string::npos);
+}
+
+// A machine without a sound card: direct output, asked for by hand, finds no device; the box
+// says so and the waveOut renderer plays instead, once, with no retry for the failure that was
+// not its own. Left at its default, the setting never tries direct output.
+TEST_F(EngineTest, DirectOutputThatCannotPlayFallsBackToWaveOutWithTheBox) {
+  testsupport::FakeDeviceTree noCards;
+  std::atomic<int32_t> directMade{0};
+  std::atomic<int32_t> waveOutMade{0};
+  testsupport::FakeRenderer::Calls waveOutCalls;
+  EngineHarness::Options options;
+  options.rendererFactory = [&](int32_t kind,
+                                common::PlaybackClock&) -> std::unique_ptr<audio::IAudioRenderer> {
+    if (kind == audio::kRendererKs) {
+      directMade.fetch_add(1);
+      return std::make_unique<audio::ks::KSRenderer>(noCards);
+    }
+    waveOutMade.fetch_add(1);
+    return std::make_unique<testsupport::FakeRenderer>(waveOutCalls, true);
+  };
+  EngineHarness h(options);
+  h.Open(Clip({.frames = 50, .audio = true}));
+  const auto playSome = [&] {
+    const size_t before = h.PresentedStamps().size();
+    h.Engine().Play();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return Playing(h); }));
+    for (int frame = 1; frame <= 3; ++frame) {
+      h.ticks.AdvanceMs(40);
+      ASSERT_TRUE(testsupport::WaitUntil([&] { return h.PresentedStamps().size() >= before + frame; }));
+    }
+    h.Engine().Stop();
+  };
+
+  h.settings.useWaveOut = 0;
+  playSome();
+  EXPECT_EQ(h.Host().Messages(),
+            (std::vector<std::pair<std::string, std::string>>{{"Cannot use KS, use Waveout", "Error"}}));
+  EXPECT_EQ(directMade.load(), 1);
+  EXPECT_EQ(waveOutMade.load(), 1);
+  EXPECT_EQ(waveOutCalls.plays.load(), 1);
+
+  h.settings.useWaveOut = 1;
+  playSome();
+  EXPECT_EQ(h.Host().Messages().size(), 1u);
+  EXPECT_EQ(directMade.load(), 1);
+  EXPECT_EQ(waveOutMade.load(), 2);
 }
 
 // For the thread sanitizer: every operation of the user-interface thread against running playback.

@@ -24,8 +24,8 @@ EngineHarness::EngineHarness(const Options& options)
   dumpPath_ = path;
   dump_ = std::make_unique<playback::StatsDump>(std::fopen(dumpPath_.c_str(), "a"));
   display_.device = std::make_unique<platform::display::Device>(backend_);
-  playback::RendererFactory factory;
-  if (options.renderer) {
+  playback::RendererFactory factory = options.rendererFactory;
+  if (!factory && options.renderer) {
     factory = [this, works = options.deviceWorks](int32_t, common::PlaybackClock&) {
       return std::make_unique<FakeRenderer>(rendererCalls, works);
     };

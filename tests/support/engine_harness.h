@@ -29,6 +29,8 @@ class EngineHarness {
     // Renderers are fakes; none means the video plays on the free-running clock.
     bool renderer = false;
     bool deviceWorks = true;
+    // When set, makes the renderers instead.
+    playback::RendererFactory rendererFactory;
   };
 
   EngineHarness() : EngineHarness(Options{}) {}

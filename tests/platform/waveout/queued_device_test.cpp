@@ -7,14 +7,14 @@
 #include <cstring>
 
 #include "support/wait_until.h"
-#include "fake_pcm.h"
+#include "support/fake_pcm.h"
 #include "platform/waveout/alsa_sink.h"
 
 namespace platform::waveout {
 namespace {
 
 using testsupport::WaitUntil;
-using waveouttest::FakePcm;
+using testsupport::FakePcm;
 
 PcmLayout Layout(uint16_t channels, uint32_t mask = 0) {
   PcmLayout layout;

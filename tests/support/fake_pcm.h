@@ -8,10 +8,11 @@
 
 #include "platform/waveout/alsa_pcm.h"
 
-namespace waveouttest {
+namespace testsupport {
 
-// A PCM that holds up to `capacity` frames and plays them only when the test says so. What it
-// played is kept, so a test sees every frame that was heard, in order.
+// A PCM that holds up to `capacity` frames and plays them only when the test says so, or at
+// once while `instant`. What it played is kept, so a test sees every frame that was heard, in
+// order.
 class FakePcm final : public platform::waveout::Pcm {
  public:
   struct State {
@@ -22,6 +23,7 @@ class FakePcm final : public platform::waveout::Pcm {
     std::vector<uint8_t> heard;  // in the order heard
     bool underrun = false;       // the PCM ran dry: its calls fail with -EPIPE until recovered
     int failure = 0;             // an error every call returns from now on
+    bool instant = false;        // frames written are heard at once
     int recoveries = 0;
     int drops = 0;
 
@@ -55,6 +57,10 @@ class FakePcm final : public platform::waveout::Pcm {
     std::lock_guard<std::mutex> lock(state_->mutex);
     if (state_->failure) return state_->failure;
     if (state_->underrun) return -EPIPE;
+    if (state_->instant) {
+      state_->heard.insert(state_->heard.end(), data, data + frames * state_->frameBytes);
+      return static_cast<long>(frames);
+    }
     const long taken = std::min(static_cast<long>(frames), state_->capacity - state_->HeldFrames());
     if (taken == 0) return -EAGAIN;
     state_->held.insert(state_->held.end(), data, data + taken * state_->frameBytes);
@@ -84,4 +90,4 @@ class FakePcm final : public platform::waveout::Pcm {
   std::shared_ptr<State> state_;
 };
 
-}  // namespace waveouttest
+}  // namespace testsupport

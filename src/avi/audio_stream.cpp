@@ -131,7 +131,8 @@ uint64_t AudioStream::SourcePosition(uint64_t position) const {
     if (source.avgBytesPerSec != 0 && source.avgBytesPerSec % 2000 == 0) {
       // Constant bit rate: every frame has the same size.
       if (source.samplesPerSec == 0) return 0;
-      uint32_t frameBytes = source.avgBytesPerSec * kMp3SamplesPerFrame / source.samplesPerSec;
+      // 64-bit: the product passes 32 bits from about 3.7 MB/s on.
+      uint64_t frameBytes = uint64_t{source.avgBytesPerSec} * kMp3SamplesPerFrame / source.samplesPerSec;
       return frames * frameBytes;
     }
     uint64_t bytes = 0;

@@ -61,7 +61,10 @@ uint64_t AudioStream::TotalLength() const {
   uint64_t total = PacketBytes();
   size_t count = chain_.Count();
   if (count == 0) return total;
-  return Scale(total, chain_.Get(count - 1)->OutputFormat()->avgBytesPerSec, SourceFormat()->avgBytesPerSec);
+  // The first stage's copy of the source format: a stage that knows its layout gives it the
+  // byte rate that a stored 0 leaves unknown.
+  return Scale(total, chain_.Get(count - 1)->OutputFormat()->avgBytesPerSec,
+               chain_.Get(0)->InputFormat()->avgBytesPerSec);
 }
 
 uint64_t AudioStream::TotalLengthBefore(size_t stage) const {

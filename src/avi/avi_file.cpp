@@ -37,6 +37,7 @@ constexpr uint32_t kVpar = MakeFourcc("vpar");
 constexpr uint32_t kStrd = MakeFourcc("strd");
 
 constexpr size_t kStreamsOffset = 24;  // dwStreams in the avih body
+constexpr uint32_t kPageBytes = 4096;
 // More streams than any real file has; lists beyond are walked over, as other readers do.
 constexpr uint32_t kMaxStreams = 1000;
 // An audio delay beyond an hour is not one any file means, and it would carry the clock's
@@ -109,8 +110,11 @@ class Parser {
   std::unique_ptr<Movie> Run();
 
  private:
+  // Headers and other small reads are served from a page of the file held here, so that a
+  // walk over many small chunks costs one read of the file per page, not one per chunk.
+  uint32_t ReadSmall(uint64_t position, uint32_t count, void* destination) const;
   bool ReadExact(uint64_t position, uint32_t count, void* destination) const {
-    return view_.Read(position, count, destination) == count;
+    return ReadSmall(position, count, destination) == count;
   }
   // Reads a 12-byte header; false when fewer than 8 bytes arrive.
   bool ReadHeader(uint64_t position, Header& header) const;
@@ -132,6 +136,8 @@ class Parser {
 
   FileView& view_;
   uint64_t length_;
+  mutable std::vector<uint8_t> page_;
+  mutable uint64_t pageStart_ = 0;
   uint64_t riffEnd_ = 0;
   uint32_t streamCount_ = 0;
   uint32_t microSecPerFrame_ = 0;
@@ -152,9 +158,22 @@ class Parser {
   std::unique_ptr<Movie> movie_ = std::make_unique<Movie>();
 };
 
+uint32_t Parser::ReadSmall(uint64_t position, uint32_t count, void* destination) const {
+  if (position < pageStart_ || position - pageStart_ + count > page_.size()) {
+    page_.resize(kPageBytes);
+    pageStart_ = position;
+    page_.resize(view_.Read(position, kPageBytes, page_.data()));
+  }
+  uint64_t offset = position - pageStart_;
+  uint32_t available =
+      offset < page_.size() ? static_cast<uint32_t>(std::min<uint64_t>(count, page_.size() - offset)) : 0;
+  if (available) std::memcpy(destination, page_.data() + offset, available);
+  return available;
+}
+
 bool Parser::ReadHeader(uint64_t position, Header& header) const {
   uint8_t bytes[12] = {};
-  if (view_.Read(position, sizeof bytes, bytes) < 8) return false;
+  if (ReadSmall(position, sizeof bytes, bytes) < 8) return false;
   header = Header{LoadU32(bytes), LoadU32(bytes + 4), LoadU32(bytes + 8)};
   return true;
 }
@@ -177,10 +196,9 @@ std::vector<uint8_t> Parser::ReadBody(uint64_t position, uint64_t size) const {
 }
 
 void Parser::ReadStreamList(uint64_t position, uint32_t listSize) {
+  // Lists beyond the stream count are walked over but not read.
+  if (streams_.size() >= streamCount_) return;
   std::vector<uint8_t> body = ReadBody(position, listSize >= 4 ? listSize - 4 : 0);
-  size_t number = streams_.size();
-  // Lists beyond the stream count are walked over but not kept.
-  if (number >= streamCount_) return;
   StreamEntry& entry = streams_.emplace_back();
   uint64_t size = body.size();
   if (size < 8 || LoadU32(body.data()) != kStrh) return;

@@ -42,6 +42,12 @@ class TwoHourFile {
   bool ok_ = false;
 };
 
+std::unique_ptr<avi::Movie> ParseFile(const std::string& path) {
+  avi::FileView view = avi::FileView::Open(path);
+  avi::AVIFile reader;
+  return reader.Probe(view) ? reader.Parse(view) : nullptr;
+}
+
 const TwoHourFile& File() {
   static TwoHourFile file;
   return file;
@@ -55,9 +61,7 @@ void BM_ParseTwoHourIndex_Vistrel(benchmark::State& state) {
   size_t packets = 0;
   size_t tableBytes = 0;
   for (auto _ : state) {
-    avi::FileView view = avi::FileView::Open(File().Path());
-    avi::AVIFile reader;
-    std::unique_ptr<avi::Movie> movie = reader.Probe(view) ? reader.Parse(view) : nullptr;
+    std::unique_ptr<avi::Movie> movie = ParseFile(File().Path());
     if (!movie) {
       state.SkipWithError("parse failed");
       return;
@@ -184,9 +188,7 @@ const ManyStreamListsFile& ManyLists() {
 void BM_ParseManyStreamLists_Vistrel(benchmark::State& state) {
   size_t packets = 0;
   for (auto _ : state) {
-    avi::FileView view = avi::FileView::Open(ManyLists().Path());
-    avi::AVIFile reader;
-    std::unique_ptr<avi::Movie> movie = reader.Probe(view) ? reader.Parse(view) : nullptr;
+    std::unique_ptr<avi::Movie> movie = ParseFile(ManyLists().Path());
     if (!movie) {
       state.SkipWithError("parse failed");
       return;

@@ -65,6 +65,8 @@ class AudioDecoder : public IAudioFilter {
   // Converts the frames at the source position into decoded_; false at the end of the stream
   // or when the conversion fails.
   bool ConvertAc3(const Chain& chain);
+  // Forgets decoded output not handed out yet, here and in the codec: after a jump it belongs
+  // to another position.
   void DropPendingAc3();
   uint32_t ReadAcm(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination);
 

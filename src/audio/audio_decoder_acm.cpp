@@ -1,5 +1,5 @@
-// The paths through the audio compression layer: AC-3 one frame per conversion with the
-// dialogue-level gain, and every other format one second of source per conversion.
+// The paths through the audio compression layer: AC-3 one frame's output per conversion with
+// the dialogue-level gain, and every other format one second of source per conversion.
 #include <algorithm>
 #include <cstring>
 

@@ -1,5 +1,6 @@
 #include "avi/odml_index.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "avi/fourcc.h"
@@ -62,7 +63,12 @@ bool ReadSuperIndex(const FileView& view, const uint8_t* body, size_t size, bool
       if (packetOffset == 0 && packetSize == 0) continue;
       // An offset that wraps past 2^64 points nowhere in any file.
       if (base > UINT64_MAX - packetOffset) continue;
-      table.Append(base + packetOffset, video ? packetSize : packetSize & ~kNotKeyFrame);
+      uint64_t at = base + packetOffset;
+      // A packet has no more bytes than the file holds from its start: reads of it then never
+      // come up short, and stream positions stay where the sizes put them.
+      uint64_t available = at < length ? length - at : 0;
+      uint32_t bytes = static_cast<uint32_t>(std::min<uint64_t>(packetSize & ~kNotKeyFrame, available));
+      table.Append(at, video ? bytes | (packetSize & kNotKeyFrame) : bytes);
     }
   }
   return true;

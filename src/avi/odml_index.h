@@ -9,7 +9,8 @@
 namespace avi {
 
 // Reads the standard index chunks that an `indx` super index body points to and appends their
-// packets to `table`. Video keeps bit 31 of each size (not a key frame); audio clears it.
+// packets to `table`. Video keeps bit 31 of each size (not a key frame); audio clears it. No
+// size reaches past the end of the file.
 // `budget` is the number of index bytes the file still allows to be read: the chunks to be
 // read are charged to it before the table is reserved for them, so that all tables together
 // hold no more entries than the file has bytes for. Returns false when the file is to be

@@ -93,6 +93,30 @@ TEST_F(HostileFiles, LegacyIndexSizesAreCheckedAgainstTheirChunks) {
   EXPECT_EQ(pcm, Text("abcdefgh"));
 }
 
+TEST_F(HostileFiles, StandardIndexSizesStopAtTheEndOfTheFile) {
+  // One standard index for a video and an audio stream: a packet that fits, one that claims
+  // far more than the file has behind it, and one past the end.
+  auto head = [](uint64_t at, uint32_t size) {
+    return Hdrl(2, Cat({VideoStrl(SuperIndex({{at, size}})), AudioStrl(SuperIndex({{at, size}}))}));
+  };
+  uint64_t at = 12 + head(0, 0).size();
+  uint32_t dataAt = static_cast<uint32_t>(at + StandardIndex(0, {{0, 0}, {0, 0}, {0, 0}}).size());
+  Bytes ix =
+      StandardIndex(0, {{dataAt, 6}, {dataAt + 2, 0x7FFFFFF0 | avi::kNotKeyFrame}, {dataAt + 100000, 4}});
+  auto movie = Parse(Riff(Cat({head(at, static_cast<uint32_t>(ix.size())), ix, Text("abcdef")})));
+  ASSERT_NE(movie, nullptr);
+  const avi::PacketTable& video = *movie->VideoTable();
+  ASSERT_EQ(video.Count(), 3u);
+  EXPECT_EQ(video.Size(0), 6u);
+  EXPECT_EQ(video.Size(1), 4u | avi::kNotKeyFrame);
+  EXPECT_EQ(video.Size(2), 0u);
+  avi::AudioStream& audio = *movie->audioStreams.Get(0);
+  EXPECT_EQ(audio.TotalLength(), 10u);
+  Bytes pcm(64);
+  pcm.resize(audio.Read(0, 64, pcm.data()));
+  EXPECT_EQ(pcm, Text("abcdefcdef"));
+}
+
 TEST_F(HostileFiles, OddChunksArePaddedAsRiffSays) {
   Movi movi = MakeMovi({{"00dc", Text("f")}, {"01wb", Text("pcm")}});
   Bytes idx1 = Idx1({{"00dc", 0x10, movi.offsets[0], 1}, {"01wb", 0, movi.offsets[1], 3}});

@@ -35,7 +35,9 @@ sanitize: deps
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tools/tsan.supp" ctest --output-on-failure -j $(JOBS) -L threaded
 
-# Every libFuzzer target for FUZZ_SECONDS, each from its seed corpus in fuzz/corpus/<target>.
+# Every libFuzzer target for FUZZ_SECONDS, each from its seed corpus in fuzz/corpus/<target>,
+# with the options in fuzz/<target>.options. No single allocation may pass 256 MB: a
+# reservation that a small input blows up shows.
 fuzz: deps
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTREL_FUZZ=ON \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
@@ -43,7 +45,8 @@ fuzz: deps
 	@set -e; for t in build-fuzz/fuzz/fuzz_*; do \
 	  name=$$(basename $$t); mkdir -p build-fuzz/corpus/$$name; \
 	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
-	  $$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=10 \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -malloc_limit_mb=256 -timeout=10 \
+	    $$(cat fuzz/$$name.options 2>/dev/null) \
 	    build-fuzz/corpus/$$name $$( [ -d fuzz/corpus/$$name ] && echo fuzz/corpus/$$name ); \
 	done
 

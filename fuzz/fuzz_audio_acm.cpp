@@ -1,6 +1,7 @@
 // The compression-layer paths of the audio decoder (AC-3 frame by frame and every other format
 // through libavcodec) over arbitrary formats and data: the first bytes make the format and its
-// extra bytes, the rest is the stream's packet data, read sequentially and after a jump.
+// extra bytes, the rest is the stream's packet data, read sequentially and after a jump. Reads
+// that follow each other must join as one read would give.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@ extern "C" {
 }
 
 #include "audio/audio_decoder.h"
+#include "audio_read_check.h"
 #include "avi/audio_stream.h"
 
 namespace {
@@ -76,5 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (got > count) __builtin_trap();
     position += got;
   }
+  fuzzcheck::CheckReadsJoin(stream, true, (uint64_t{data[22]} << 8 | data[23]) * 16,
+                            1 + (data[14] | (data[15] & 0x3F) << 8) * 4u);
   return 0;
 }

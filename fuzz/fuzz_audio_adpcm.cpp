@@ -1,6 +1,6 @@
 // The PCM and ADPCM readers of the audio decoder over arbitrary data and formats: the first
 // bytes choose the format and a few reads at positions and counts of their own, the rest is
-// the stream's packet data.
+// the stream's packet data. Reads that follow each other must join as one read would give.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "audio/audio_decoder.h"
+#include "audio_read_check.h"
 #include "avi/audio_stream.h"
 
 namespace {
@@ -34,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   format.samplesPerSec = 8000u + data[2] * 100u;
   format.blockAlign = static_cast<uint16_t>(data[3] | data[4] << 8);
   format.bitsPerSample = data[5];
-  format.avgBytesPerSec = 1 + (data[6] | data[7] << 8) * 16u;
+  // 0 too: the decoder derives what the layout fixes.
+  format.avgBytesPerSec = (data[6] | data[7] << 8) * 16u;
   std::vector<uint8_t> formatBytes(sizeof format);
   std::memcpy(formatBytes.data(), &format, sizeof format);
 
@@ -62,5 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (got > count) __builtin_trap();
     position += got;
   }
+  fuzzcheck::CheckReadsJoin(stream, true, uint64_t{data[15]} * 24,
+                            (data[9] | (data[10] & 0x0F) << 8) * 8u + 1);
   return 0;
 }

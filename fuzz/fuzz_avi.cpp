@@ -1,5 +1,7 @@
 // Probe and parse of arbitrary bytes as an AVI file, then reads over what the parse built:
-// every video packet through its table's view and every audio stream raw from its packets.
+// every video packet through its table's view, and the first audio streams raw and through
+// their decoders. All tables together must hold no more entries than the file has bytes for,
+// and reads that follow each other must join as one read would give.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -8,9 +10,17 @@
 #include <string>
 #include <vector>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include "audio_read_check.h"
 #include "avi/avi_file.h"
 
 namespace {
+
+// Audio streams read per input; a file may have a thousand.
+constexpr size_t kStreamsRead = 4;
 
 // One in-memory file for the whole run, rewritten for every input.
 int InputFile() {
@@ -18,9 +28,19 @@ int InputFile() {
   return fd;
 }
 
+size_t ReservedEntries(const avi::Movie& movie) {
+  size_t entries = movie.VideoTable()->Capacity();
+  for (size_t i = 0; i < movie.audioStreams.Count(); ++i) {
+    entries += movie.audioStreams.Get(i)->PacketTables().Get(0)->Capacity();
+  }
+  return entries;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const bool quiet = (av_log_set_level(AV_LOG_QUIET), true);
+  (void)quiet;
   int fd = InputFile();
   if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) return 0;
   avi::FileView view = avi::FileView::Open("/proc/self/fd/" + std::to_string(fd));
@@ -28,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!reader.Probe(view)) return 0;
   std::unique_ptr<avi::Movie> movie = reader.Parse(view);
   if (!movie) return 0;
+  if (ReservedEntries(*movie) > size / 8) __builtin_trap();
 
   std::vector<uint8_t> buffer(4096);
   const avi::PacketTable* video = movie->VideoTable();
@@ -36,13 +57,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t want = packet.size & ~avi::kNotKeyFrame;
     video->View().Read(packet.offset, want < buffer.size() ? want : buffer.size(), buffer.data());
   }
-  for (size_t i = 0; i < movie->audioStreams.Count(); ++i) {
+  for (size_t i = 0; i < movie->audioStreams.Count() && i < kStreamsRead; ++i) {
     avi::AudioStream& stream = *movie->audioStreams.Get(i);
     stream.TotalLength();
     stream.SourcePosition(size);
     for (uint64_t position = 0; position < 3 * buffer.size(); position += buffer.size() - 7) {
       if (stream.Read(position, static_cast<uint32_t>(buffer.size()), buffer.data()) == 0) break;
     }
+    // Positions and counts of no particular alignment, from the input's own length.
+    uint64_t position = size % 1000;
+    uint32_t count = static_cast<uint32_t>(1 + size % 9000);
+    fuzzcheck::CheckReadsJoin(stream, false, position, count);
+    fuzzcheck::CheckReadsJoin(stream, true, position, count);
   }
   if (movie->chapters) {
     for (size_t c = 0; c < movie->chapters->Count(); ++c) {

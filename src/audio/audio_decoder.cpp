@@ -9,16 +9,6 @@
 
 namespace audio {
 
-namespace {
-
-// m × p / n without overflow of the product.
-int64_t ScaledPosition(uint64_t m, int64_t p, uint64_t n) {
-  __extension__ typedef unsigned __int128 Wide;
-  return static_cast<int64_t>(static_cast<Wide>(m) * static_cast<uint64_t>(p) / n);
-}
-
-}  // namespace
-
 uint32_t AudioDecoder::Chain::Read(int64_t position, uint32_t count, uint8_t* destination) const {
   if (position < 0 || count == 0) return 0;
   int64_t got = callback(stage, kChainRead, stream, static_cast<intptr_t>(position), 0,
@@ -47,8 +37,11 @@ AudioDecoder::AudioDecoder(const avi::AudioStream& stream) {
   if (format->formatTag == avi::kWaveFormatPcm) {
     // Widened samples carry at most 64 bits, so only narrower sources are taken.
     uint16_t bits = format->bitsPerSample;
-    if (bits != 8 && bits != 16 && bits != 24 && bits != 32) input_.clear();
-    reinterpret_cast<avi::WaveFormat*>(input_.data())->cbSize = 0;
+    if (bits == 8 || bits == 16 || bits == 24 || bits == 32) {
+      reinterpret_cast<avi::WaveFormat*>(input_.data())->cbSize = 0;
+    } else {
+      input_.clear();
+    }
   }
   bool built;
   switch (format->formatTag) {
@@ -114,6 +107,17 @@ bool AudioDecoder::BuildWideOutput() {
   out->bitsPerSample = 64;
   out->blockAlign = static_cast<uint16_t>(blockAlign);
   out->avgBytesPerSec = static_cast<uint32_t>(byteRate);
+
+  // A stored byte rate of 0 says nothing, but these layouts fix the source bytes of every
+  // output byte: the stream's length is worked out from the rate they give.
+  if (in.avgBytesPerSec == 0) {
+    uint64_t sourceBytes = tag == avi::kWaveFormatPcm ? in.bitsPerSample / 8 : layout_.chunkBytes;
+    uint64_t outputBytes =
+        tag == avi::kWaveFormatPcm ? kWideSampleBytes : uint64_t{layout_.unitOutput} * layout_.unitsPerChunk;
+    uint64_t derived = byteRate * sourceBytes / outputBytes;
+    reinterpret_cast<avi::WaveFormat*>(input_.data())->avgBytesPerSec =
+        static_cast<uint32_t>(std::max<uint64_t>(derived, 1));
+  }
   return true;
 }
 
@@ -142,8 +146,10 @@ uint32_t AudioDecoder::ReadPcm(const Chain& chain, int64_t position, uint32_t co
   if (samples > 0) {
     uint64_t wanted = uint64_t{samples} * sampleBytes;
     scratch_.resize(wanted);
-    uint32_t got =
-        chain.Read(ScaledPosition(wanted, position, count), static_cast<uint32_t>(wanted), scratch_.data());
+    // The source sample of the output sample that holds the position: a count that is no whole
+    // number of samples does not move it.
+    int64_t source = position / kWideSampleBytes * sampleBytes;
+    uint32_t got = chain.Read(source, static_cast<uint32_t>(wanted), scratch_.data());
     // A partial trailing sample is dropped.
     uint32_t whole = got / sampleBytes;
     WidenPcm(scratch_.data(), whole, In().bitsPerSample, destination);

@@ -62,6 +62,12 @@ class AudioDecoder : public IAudioFilter {
   uint32_t ReadAdpcm(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination);
   void DecodeAdpcmUnit(const uint8_t* chunk, uint32_t index, uint8_t* out);
   uint32_t ReadAc3(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination);
+  // Converts the frames at the source position into decoded_; false at the end of the stream
+  // or when the conversion fails.
+  bool ConvertAc3(const Chain& chain);
+  // Forgets decoded output not handed out yet, here and in the codec: after a jump it belongs
+  // to another position.
+  void DropPendingAc3();
   uint32_t ReadAcm(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination);
 
   const avi::WaveFormat& In() const { return *reinterpret_cast<const avi::WaveFormat*>(input_.data()); }
@@ -82,10 +88,8 @@ class AudioDecoder : public IAudioFilter {
   uint32_t waiting_ = 0;
   int64_t sourcePosition_ = 0;
   uint32_t convertFlags_ = 0;
+  // One frame of source by the stream's byte rate.
   uint32_t ac3FrameBytes_ = 0;
-  // The AC-3 frame whose output is in decoded_, and its length.
-  int64_t ac3Frame_ = -1;
-  uint32_t ac3FrameOutput_ = 0;
   Ac3GainTable gain_;
 
   // The ADPCM paths.

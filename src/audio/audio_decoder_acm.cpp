@@ -1,5 +1,5 @@
-// The paths through the audio compression layer: AC-3 one frame per conversion with the
-// dialogue-level gain, and every other format one second of source per conversion.
+// The paths through the audio compression layer: AC-3 one frame's output per conversion with
+// the dialogue-level gain, and every other format one second of source per conversion.
 #include <algorithm>
 #include <cstring>
 
@@ -57,7 +57,9 @@ bool AudioDecoder::OpenAcm() {
 
   uint32_t sourceBytes = in->avgBytesPerSec;
   if (in->formatTag == kWaveFormatAc3) {
-    sourceBytes = ac3FrameBytes_;
+    // Two frames by the stream's byte rate hold a whole frame even when the frames are of
+    // another sample rate than the stream says.
+    sourceBytes = 2 * ac3FrameBytes_;
     decodedSize_ = uint32_t{out->blockAlign} * kAc3FrameSamples;
   }
   source_.assign(sourceBytes, 0);
@@ -82,48 +84,70 @@ void AudioDecoder::CloseAcm() {
   decoded_.clear();
 }
 
-uint32_t AudioDecoder::ReadAc3(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination) {
-  const uint64_t frameOutput = uint64_t{Out().blockAlign} * kAc3FrameSamples;
-  uint64_t index = static_cast<uint64_t>(position) / frameOutput;
-  uint64_t sourcePosition = index * ac3FrameBytes_;
-  uint64_t frameStart = index * frameOutput;
-  uint32_t flags = frameStart == 0 ? acm::kConvertStart | acm::kConvertBlockAlign : acm::kConvertBlockAlign;
-  uint32_t produced = 0;
-  while (produced < count && sourcePosition <= static_cast<uint64_t>(INT64_MAX)) {
-    // A read that ended inside a frame left it decoded; the next read goes on from it rather
-    // than decoding it again over its own overlap.
-    if (static_cast<int64_t>(index) != ac3Frame_) {
-      // The stream ends where no whole frame is left to read.
-      uint32_t got = chain.Read(static_cast<int64_t>(sourcePosition), ac3FrameBytes_, source_.data());
-      if (got < ac3FrameBytes_) break;
-      header_.sourceLength = got;
-      header_.destinationLength = static_cast<uint32_t>(frameOutput);
-      header_.sourceLengthUsed = 0;
-      header_.destinationLengthUsed = 0;
-      if (acm_->Convert(&header_, flags) != acm::kOk) break;
-      if (!gain_.Built() && got >= 2 && source_[0] == 0x0B && source_[1] == 0x77)
-        gain_.Build(source_.data(), got);
-      // A frame that decodes to nothing plays as a frame of silence, so later frames keep
-      // their positions.
-      ac3FrameOutput_ = header_.destinationLengthUsed;
-      if (ac3FrameOutput_ == 0) {
-        ac3FrameOutput_ = static_cast<uint32_t>(frameOutput);
-        std::memset(decoded_.data(), 0, ac3FrameOutput_);
-      }
-      ac3Frame_ = static_cast<int64_t>(index);
-    }
-    flags = acm::kConvertBlockAlign;
-    uint64_t skip = static_cast<uint64_t>(position) + produced - frameStart;
-    if (skip < ac3FrameOutput_) {
-      uint32_t take = std::min<uint32_t>(ac3FrameOutput_ - static_cast<uint32_t>(skip), count - produced);
-      std::memcpy(destination + produced, decoded_.data() + skip, take);
-      produced += take;
-    }
-    ++index;
-    sourcePosition += ac3FrameBytes_;
-    frameStart += frameOutput;
+void AudioDecoder::DropPendingAc3() {
+  waiting_ = 0;
+  // Output the codec still holds belongs to the frames before a jump.
+  header_.sourceLength = 0;
+  do {
+    header_.destinationLength = decodedSize_;
+    header_.sourceLengthUsed = 0;
+    header_.destinationLengthUsed = 0;
+  } while (acm_->Convert(&header_, acm::kConvertBlockAlign) == acm::kOk && header_.destinationLengthUsed > 0);
+}
+
+bool AudioDecoder::ConvertAc3(const Chain& chain) {
+  // The codec takes the whole frames at the front of the window and says how many bytes they
+  // had, so the source follows the frames as they are, whatever size the byte rate gives them.
+  uint32_t got = chain.Read(sourcePosition_, static_cast<uint32_t>(source_.size()), source_.data());
+  header_.sourceLength = got;
+  header_.destinationLength = decodedSize_;
+  header_.sourceLengthUsed = 0;
+  header_.destinationLengthUsed = 0;
+  if (acm_->Convert(&header_, convertFlags_) != acm::kOk) return false;
+  convertFlags_ = acm::kConvertBlockAlign;
+  if (!gain_.Built() && got >= 2 && source_[0] == 0x0B && source_[1] == 0x77)
+    gain_.Build(source_.data(), got);
+  uint32_t used = header_.destinationLengthUsed;
+  uint32_t consumed = header_.sourceLengthUsed;
+  if (used == 0) {
+    // Less than a frame of bytes left: the stream ends.
+    if (consumed == 0 && got < ac3FrameBytes_) return false;
+    // A frame that decodes to nothing plays as a frame of silence, so later frames keep their
+    // positions.
+    used = decodedSize_;
+    std::memset(decoded_.data(), 0, used);
+    if (consumed == 0) consumed = ac3FrameBytes_;
   }
-  if (gain_.Built() && Out().bitsPerSample == 16) gain_.Apply(destination, produced / 2);
+  sourcePosition_ += consumed;
+  if (gain_.Built() && Out().bitsPerSample == 16) gain_.Apply(decoded_.data(), used / 2);
+  waiting_ = used;
+  return true;
+}
+
+uint32_t AudioDecoder::ReadAc3(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination) {
+  const uint64_t frameOutput = decodedSize_;
+  // Reads that follow each other go on with the decoded output as it comes; only a jump
+  // places the source by the stream's byte rate, at the frame that holds the position.
+  uint64_t skip = 0;
+  if (position != position_) {
+    uint64_t index = static_cast<uint64_t>(position) / frameOutput;
+    if (index > static_cast<uint64_t>(INT64_MAX) / ac3FrameBytes_) return 0;
+    sourcePosition_ = static_cast<int64_t>(index * ac3FrameBytes_);
+    convertFlags_ = index == 0 ? acm::kConvertStart | acm::kConvertBlockAlign : acm::kConvertBlockAlign;
+    DropPendingAc3();
+    skip = static_cast<uint64_t>(position) - index * frameOutput;
+  }
+  uint32_t produced = 0;
+  while (produced < count) {
+    if (waiting_ == 0 && !ConvertAc3(chain)) break;
+    uint32_t dropped = static_cast<uint32_t>(std::min<uint64_t>(skip, waiting_));
+    skip -= dropped;
+    uint32_t take = std::min(waiting_ - dropped, count - produced);
+    std::memcpy(destination + produced, decoded_.data() + dropped, take);
+    produced += take;
+    waiting_ -= dropped + take;
+    if (waiting_ > 0) std::memmove(decoded_.data(), decoded_.data() + dropped + take, waiting_);
+  }
   position_ = position + produced;
   return produced;
 }

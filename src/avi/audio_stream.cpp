@@ -61,7 +61,10 @@ uint64_t AudioStream::TotalLength() const {
   uint64_t total = PacketBytes();
   size_t count = chain_.Count();
   if (count == 0) return total;
-  return Scale(total, chain_.Get(count - 1)->OutputFormat()->avgBytesPerSec, SourceFormat()->avgBytesPerSec);
+  // The first stage's copy of the source format: a stage that knows its layout gives it the
+  // byte rate that a stored 0 leaves unknown.
+  return Scale(total, chain_.Get(count - 1)->OutputFormat()->avgBytesPerSec,
+               chain_.Get(0)->InputFormat()->avgBytesPerSec);
 }
 
 uint64_t AudioStream::TotalLengthBefore(size_t stage) const {
@@ -131,7 +134,8 @@ uint64_t AudioStream::SourcePosition(uint64_t position) const {
     if (source.avgBytesPerSec != 0 && source.avgBytesPerSec % 2000 == 0) {
       // Constant bit rate: every frame has the same size.
       if (source.samplesPerSec == 0) return 0;
-      uint32_t frameBytes = source.avgBytesPerSec * kMp3SamplesPerFrame / source.samplesPerSec;
+      // 64-bit: the product passes 32 bits from about 3.7 MB/s on.
+      uint64_t frameBytes = uint64_t{source.avgBytesPerSec} * kMp3SamplesPerFrame / source.samplesPerSec;
       return frames * frameBytes;
     }
     uint64_t bytes = 0;

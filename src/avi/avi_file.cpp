@@ -1,6 +1,10 @@
 #include "avi/avi_file.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -33,6 +37,12 @@ constexpr uint32_t kVpar = MakeFourcc("vpar");
 constexpr uint32_t kStrd = MakeFourcc("strd");
 
 constexpr size_t kStreamsOffset = 24;  // dwStreams in the avih body
+constexpr uint32_t kPageBytes = 4096;
+// More streams than any real file has; lists beyond are walked over, as other readers do.
+constexpr uint32_t kMaxStreams = 1000;
+// An audio delay beyond an hour is not one any file means, and it would carry the clock's
+// 32-bit millisecond sums past their range.
+constexpr int32_t kMaxDelayMs = 3600000;
 
 // One `strl` list as found: a stream that no well-formed `strl` filled keeps no type.
 struct StreamEntry {
@@ -62,18 +72,55 @@ std::string ReadStrn(const SubChunk& chunk) {
   return std::string(text, strnlen(text, chunk.available));
 }
 
+// RIFF pads a chunk of odd size with a byte, normally zero. Some writers leave it out, so the
+// byte behind an odd chunk is taken as its pad only when it is zero: no FOURCC starts with one.
+uint64_t SkipPad(const std::vector<uint8_t>& bytes, uint64_t end, uint64_t size) {
+  return (size & 1) && end < bytes.size() && bytes[end] == 0 ? end + 1 : end;
+}
+
+// The clock divides by both terms of the frame rate and multiplies by them in 32 bits. A rate
+// without two such terms comes from the main header's frame period, as other readers take it,
+// else it is 25 frames a second.
+void BoundFrameRate(StreamHeader& header, uint32_t microSecPerFrame) {
+  auto usable = [](uint32_t term) { return term != 0 && term <= INT32_MAX; };
+  if (usable(header.scale) && usable(header.rate)) return;
+  if (usable(microSecPerFrame)) {
+    header.scale = microSecPerFrame;
+    header.rate = 1000000;
+  } else {
+    header.scale = 1;
+    header.rate = 25;
+  }
+}
+
+// A crop that leaves no picture is no crop; a pixel aspect needs two positive terms.
+void BoundPictureValues(std::array<int32_t, 6>& params, const BitmapInfoHeader& bitmap) {
+  int64_t width = bitmap.width;
+  int64_t height = std::llabs(int64_t{bitmap.height});
+  if (int64_t{params[0]} + params[1] >= height || int64_t{params[2]} + params[3] >= width) {
+    std::fill(params.begin(), params.begin() + 4, 0);
+  }
+  if (params[4] <= 0 || params[5] <= 0) params[4] = params[5] = 1;
+}
+
 class Parser {
  public:
-  explicit Parser(FileView& view) : view_(view), length_(view.Length()), indexBudget_(view.Length()) {}
+  explicit Parser(FileView& view) : view_(view), length_(view.Length()), budget_(view.Length()) {}
 
   std::unique_ptr<Movie> Run();
 
  private:
+  // Headers and other small reads are served from a page of the file held here, so that a
+  // walk over many small chunks costs one read of the file per page, not one per chunk.
+  uint32_t ReadSmall(uint64_t position, uint32_t count, void* destination) const;
   bool ReadExact(uint64_t position, uint32_t count, void* destination) const {
-    return view_.Read(position, count, destination) == count;
+    return ReadSmall(position, count, destination) == count;
   }
   // Reads a 12-byte header; false when fewer than 8 bytes arrive.
   bool ReadHeader(uint64_t position, Header& header) const;
+  // Reads the header behind a chunk of `size` body bytes that ends at `end`, past its pad byte
+  // when it has one; `position` receives where that header starts.
+  bool ReadHeaderBehind(uint64_t end, uint32_t size, uint64_t& position, Header& header) const;
   // Reads up to `size` bytes at position, as many as the file holds.
   std::vector<uint8_t> ReadBody(uint64_t position, uint64_t size) const;
   void ReadStreamList(uint64_t position, uint32_t listSize);
@@ -81,33 +128,60 @@ class Parser {
   uint64_t FindLegacyBase() const;
   // A stream's own OpenDML index replaces what idx1 said about every stream.
   bool TakeSuperIndex(const SubChunk& chunk, bool video, PacketTable& table);
-  bool TakeVideo(const StreamEntry& entry);
+  // Only the last video stream makes the Movie; the others are read for their indexes alone.
+  bool TakeVideo(const StreamEntry& entry, bool last);
   bool TakeAudio(const StreamEntry& entry, uint32_t number);
   template <typename Visit>
   static void ForEachSubChunk(const std::vector<uint8_t>& area, bool evenSteps, Visit visit);
 
   FileView& view_;
   uint64_t length_;
-  uint64_t riffSize_ = 0;
+  mutable std::vector<uint8_t> page_;
+  mutable uint64_t pageStart_ = 0;
+  uint64_t riffEnd_ = 0;
   uint32_t streamCount_ = 0;
+  uint32_t microSecPerFrame_ = 0;
   std::vector<StreamEntry> streams_;
   uint64_t moviBase_ = 0;
+  uint64_t moviEnd_ = 0;
   // What idx1 offsets are added to: moviBase_, or 4 for a file whose offsets are absolute.
   uint64_t legacyBase_ = 0;
   std::vector<uint8_t> index_;
+  // From the first super index on, streams take nothing from idx1.
   bool indexReleased_ = false;
+  // The tables of the streams that take their packets from idx1, filled in one pass at the end.
+  LegacyTables legacyTables_;
   std::vector<uint8_t> chapterData_;
   bool hasChapters_ = false;
-  uint64_t indexBudget_;
+  // Index bytes the file can still account for: every table is charged against it.
+  uint64_t budget_;
   std::unique_ptr<Movie> movie_ = std::make_unique<Movie>();
-  bool hasVideo_ = false;
 };
+
+uint32_t Parser::ReadSmall(uint64_t position, uint32_t count, void* destination) const {
+  if (position < pageStart_ || position - pageStart_ + count > page_.size()) {
+    page_.resize(kPageBytes);
+    pageStart_ = position;
+    page_.resize(view_.Read(position, kPageBytes, page_.data()));
+  }
+  uint64_t offset = position - pageStart_;
+  uint32_t available =
+      offset < page_.size() ? static_cast<uint32_t>(std::min<uint64_t>(count, page_.size() - offset)) : 0;
+  if (available) std::memcpy(destination, page_.data() + offset, available);
+  return available;
+}
 
 bool Parser::ReadHeader(uint64_t position, Header& header) const {
   uint8_t bytes[12] = {};
-  if (view_.Read(position, sizeof bytes, bytes) < 8) return false;
+  if (ReadSmall(position, sizeof bytes, bytes) < 8) return false;
   header = Header{LoadU32(bytes), LoadU32(bytes + 4), LoadU32(bytes + 8)};
   return true;
+}
+
+bool Parser::ReadHeaderBehind(uint64_t end, uint32_t size, uint64_t& position, Header& header) const {
+  uint8_t pad = 1;
+  position = (size & 1) && ReadExact(end, 1, &pad) && pad == 0 ? end + 1 : end;
+  return ReadHeader(position, header);
 }
 
 std::vector<uint8_t> Parser::ReadBody(uint64_t position, uint64_t size) const {
@@ -122,15 +196,14 @@ std::vector<uint8_t> Parser::ReadBody(uint64_t position, uint64_t size) const {
 }
 
 void Parser::ReadStreamList(uint64_t position, uint32_t listSize) {
+  // Lists beyond the stream count are walked over but not read.
+  if (streams_.size() >= streamCount_) return;
   std::vector<uint8_t> body = ReadBody(position, listSize >= 4 ? listSize - 4 : 0);
-  size_t number = streams_.size();
-  // Lists beyond the stream count are walked over but not kept.
-  if (number >= streamCount_) return;
   StreamEntry& entry = streams_.emplace_back();
   uint64_t size = body.size();
   if (size < 8 || LoadU32(body.data()) != kStrh) return;
   uint64_t strhSize = LoadU32(body.data() + 4);
-  uint64_t strfAt = 8 + strhSize;
+  uint64_t strfAt = SkipPad(body, 8 + strhSize, strhSize);
   if (strfAt + 8 > size || LoadU32(body.data() + strfAt) != kStrf) return;
   // The header record keeps its first 56 bytes; a shorter one reads as zeros behind.
   std::memcpy(&entry.header, body.data() + 8,
@@ -140,9 +213,10 @@ void Parser::ReadStreamList(uint64_t position, uint32_t listSize) {
   uint64_t formatEnd = formatAt + strfSize < size ? formatAt + strfSize : size;
   entry.format.assign(body.begin() + static_cast<std::ptrdiff_t>(formatAt),
                       body.begin() + static_cast<std::ptrdiff_t>(formatEnd));
-  uint64_t extraAt = formatAt + strfSize;
+  uint64_t extraAt = SkipPad(body, formatAt + strfSize, strfSize);
   if (extraAt + 8 <= size && LoadU32(body.data() + extraAt) == kJunk) {
-    extraAt += 8 + uint64_t{LoadU32(body.data() + extraAt + 4)};
+    uint64_t junkSize = LoadU32(body.data() + extraAt + 4);
+    extraAt = SkipPad(body, extraAt + 8 + junkSize, junkSize);
   }
   if (extraAt < size) {
     entry.extra.assign(body.begin() + static_cast<std::ptrdiff_t>(extraAt), body.end());
@@ -151,11 +225,13 @@ void Parser::ReadStreamList(uint64_t position, uint32_t listSize) {
 
 void Parser::Walk(uint64_t position, Header header) {
   // Every step moves on by at least the 8 bytes of a chunk header, so the walk ends.
-  const uint64_t limit = riffSize_ + 4;
   bool read = true;
-  while (read && position + 12 <= limit) {
+  while (read) {
     uint64_t body = position + 8;
     uint64_t next = body + header.size;
+    // A RIFF that ends inside one of its own chunks has a size that cannot be right.
+    if (position < riffEnd_ && next > riffEnd_) riffEnd_ = std::max(riffEnd_, length_);
+    if (position + 12 > riffEnd_ - 4) break;
     switch (header.fourcc) {
       case kIdx1:
         // The size field stays in front of the entries, as the index walkers expect.
@@ -164,18 +240,22 @@ void Parser::Walk(uint64_t position, Header header) {
       case kList:
         // The movi body is not read here: packets are reached through the indexes. INFO and
         // odml lists carry nothing that the player uses.
-        if (header.type == kMovi) moviBase_ = position + 12;
+        if (header.type == kMovi) {
+          moviBase_ = position + 12;
+          moviEnd_ = next;
+        }
         break;
       case kSmch:
         chapterData_ = ReadBody(body, header.size);
         hasChapters_ = true;
         next += next & 1;
-        break;
+        position = next;
+        read = ReadHeader(position, header);
+        continue;
       default:
         break;
     }
-    position = next;
-    read = ReadHeader(position, header);
+    read = ReadHeaderBehind(next, header.size, position, header);
   }
 }
 
@@ -201,17 +281,16 @@ void Parser::ForEachSubChunk(const std::vector<uint8_t>& area, bool evenSteps, V
     if (available > size) available = size;
     if (!visit(SubChunk{fourcc, size, area.data() + offset + 8, static_cast<size_t>(available)})) return;
     offset += uint64_t{size} + 8;
-    if (evenSteps) offset += offset & 1;
+    offset = evenSteps ? offset + (offset & 1) : SkipPad(area, offset, size);
   }
 }
 
 bool Parser::TakeSuperIndex(const SubChunk& chunk, bool video, PacketTable& table) {
   indexReleased_ = true;
-  index_.clear();
-  return ReadSuperIndex(view_, chunk.body, chunk.available, video, table, indexBudget_);
+  return ReadSuperIndex(view_, chunk.body, chunk.available, video, table, budget_);
 }
 
-bool Parser::TakeVideo(const StreamEntry& entry) {
+bool Parser::TakeVideo(const StreamEntry& entry, bool last) {
   auto table = std::make_unique<PacketTable>(view_);
   std::optional<std::string> name;
   std::array<uint8_t, 4> colour{};
@@ -240,19 +319,19 @@ bool Parser::TakeVideo(const StreamEntry& entry) {
     return accepted;
   });
   if (!accepted) return false;
-  if (!indexReleased_ && index_.size() > 4) TakeLegacyVideo(index_, legacyBase_, *table);
+  if (!last) return true;
+  if (!indexReleased_) legacyTables_.video = table.get();
 
-  // A later video stream replaces an earlier one, so only one video table is ever held.
   Movie& movie = *movie_;
   movie.name = std::move(name);
   movie.format = entry.format;
   if (movie.format.size() < sizeof(BitmapInfoHeader)) movie.format.resize(sizeof(BitmapInfoHeader), 0);
   movie.streamHeader = entry.header;
-  movie.packetTables.Clear();
+  BoundFrameRate(movie.streamHeader, microSecPerFrame_);
   movie.packetTables.Append(std::move(table));
   movie.colourInfo = colour;
+  BoundPictureValues(params, movie.Bitmap());
   movie.videoParams = params;
-  hasVideo_ = true;
   return true;
 }
 
@@ -270,7 +349,9 @@ bool Parser::TakeAudio(const StreamEntry& entry, uint32_t number) {
         accepted = TakeSuperIndex(chunk, false, *table);
         break;
       case kStrd:
-        if (chunk.available >= 4) delay = static_cast<int32_t>(LoadU32(chunk.body));
+        if (chunk.available >= 4) {
+          delay = std::clamp(static_cast<int32_t>(LoadU32(chunk.body)), -kMaxDelayMs, kMaxDelayMs);
+        }
         break;
       default:
         break;
@@ -278,7 +359,7 @@ bool Parser::TakeAudio(const StreamEntry& entry, uint32_t number) {
     return accepted;
   });
   if (!accepted) return false;
-  if (!indexReleased_ && index_.size() > 4) TakeLegacyAudio(index_, legacyBase_, number, *table);
+  if (!indexReleased_ && number < legacyTables_.audio.size()) legacyTables_.audio[number] = table.get();
 
   StreamName streamName;
   if (name) {
@@ -296,36 +377,48 @@ bool Parser::TakeAudio(const StreamEntry& entry, uint32_t number) {
 std::unique_ptr<Movie> Parser::Run() {
   Header file;
   if (!ReadHeader(0, file) || file.fourcc != kRiff || file.type != kAvi) return nullptr;
-  riffSize_ = file.size;
+  riffEnd_ = uint64_t{file.size} + 8;
   Header list;
   if (!ReadHeader(12, list) || list.fourcc != kList || list.type != kHdrl) return nullptr;
   uint8_t avih[8];
   if (!ReadExact(24, sizeof avih, avih) || LoadU32(avih) != kAvih) return nullptr;
   uint32_t avihSize = LoadU32(avih + 4);
   uint8_t streams[4];
-  if (avihSize < kStreamsOffset + 4 || !ReadExact(32 + kStreamsOffset, 4, streams)) return nullptr;
-  streamCount_ = LoadU32(streams);
+  uint8_t period[4];
+  if (avihSize < kStreamsOffset + 4 || !ReadExact(32 + kStreamsOffset, 4, streams) ||
+      !ReadExact(32, 4, period)) {
+    return nullptr;
+  }
+  streamCount_ = std::min(LoadU32(streams), kMaxStreams);
+  microSecPerFrame_ = LoadU32(period);
 
   // The stream table grows with the lists really found, never to a count the file cannot hold.
-  uint64_t position = 32 + uint64_t{avihSize};
+  uint64_t position;
   Header header;
-  bool read = ReadHeader(position, header);
+  bool read = ReadHeaderBehind(32 + uint64_t{avihSize}, avihSize, position, header);
   while (read && header.fourcc == kList && header.type == kStrl) {
     ReadStreamList(position + 12, header.size);
-    position += 8 + uint64_t{header.size};
-    read = ReadHeader(position, header);
+    read = ReadHeaderBehind(position + 8 + uint64_t{header.size}, header.size, position, header);
   }
+  // A RIFF too small for the headers read so far says nothing of where the file ends.
+  if (riffEnd_ < position) riffEnd_ = std::max(riffEnd_, length_);
   if (read) Walk(position, header);
   legacyBase_ = FindLegacyBase();
 
+  size_t lastVideo = streams_.size();
+  for (size_t i = 0; i < streams_.size(); ++i) {
+    if (streams_[i].header.fccType == kVids) lastVideo = i;
+  }
+  if (lastVideo == streams_.size()) return nullptr;
   for (uint32_t i = 0; i < streams_.size(); ++i) {
     const StreamEntry& entry = streams_[i];
     bool accepted = true;
-    if (entry.header.fccType == kVids) accepted = TakeVideo(entry);
+    if (entry.header.fccType == kVids) accepted = TakeVideo(entry, i == lastVideo);
     if (entry.header.fccType == kAuds) accepted = TakeAudio(entry, i);
     if (!accepted) return nullptr;
   }
-  if (!hasVideo_) return nullptr;
+  // What idx1 gives goes to the streams before the first super index, all in one pass.
+  if (index_.size() > 4) TakeLegacyPackets({index_, legacyBase_, moviEnd_}, view_, legacyTables_, budget_);
   if (hasChapters_) movie_->chapters = ChapterTable::FromChunk(chapterData_.data(), chapterData_.size());
   return std::move(movie_);
 }
@@ -338,6 +431,14 @@ int AVIFile::Probe(FileView& view) {
   return LoadU32(bytes) == kRiff && LoadU32(bytes + 8) == kAvi ? 2 : 0;
 }
 
-std::unique_ptr<Movie> AVIFile::Parse(FileView& view) { return Parser(view).Run(); }
+std::unique_ptr<Movie> AVIFile::Parse(FileView& view) {
+  // The tables are bounded by the file, but a file can still ask for more than the process has;
+  // then it is refused like any other file that cannot be read.
+  try {
+    return Parser(view).Run();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
 
 }  // namespace avi

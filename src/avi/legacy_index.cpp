@@ -1,5 +1,7 @@
 #include "avi/legacy_index.h"
 
+#include <algorithm>
+
 #include "avi/fourcc.h"
 
 namespace avi {
@@ -8,49 +10,110 @@ namespace {
 
 constexpr size_t kEntrySize = 16;
 constexpr uint32_t kKeyFrameFlag = 0x10;
-
-size_t EntryCount(const std::vector<uint8_t>& index) {
-  return index.size() > 4 ? (index.size() - 4) / kEntrySize : 0;
-}
+constexpr size_t kVideoSlot = 100;
 
 bool IsVideoChunk(uint32_t id) {
   uint32_t type = id >> 16;
   return type == (MakeFourcc("00dc") >> 16) || type == (MakeFourcc("00db") >> 16);
 }
 
-}  // namespace
+// The slot of the table an entry id goes to: 0 to 99 for audio, kVideoSlot for video; none
+// (above kVideoSlot) for anything else.
+size_t SlotOf(uint32_t id) {
+  if (IsVideoChunk(id)) return kVideoSlot;
+  if ((id >> 16) != (MakeFourcc("00wb") >> 16)) return kVideoSlot + 1;
+  uint32_t tens = (id & 0xFF) - '0';
+  uint32_t ones = ((id >> 8) & 0xFF) - '0';
+  return tens < 10 && ones < 10 ? tens * 10 + ones : kVideoSlot + 1;
+}
 
-void TakeLegacyVideo(const std::vector<uint8_t>& index, uint64_t base, PacketTable& table) {
-  size_t count = EntryCount(index);
-  const uint8_t* entries = index.data() + 4;
-  size_t taken = 0;
-  for (size_t i = 0; i < count; ++i) taken += IsVideoChunk(LoadU32(entries + i * kEntrySize));
-  table.Reserve(taken);
-  for (size_t i = 0; i < count; ++i) {
-    const uint8_t* entry = entries + i * kEntrySize;
-    if (!IsVideoChunk(LoadU32(entry))) continue;
-    uint32_t flags = LoadU32(entry + 4);
-    uint32_t size = LoadU32(entry + 12);
-    bool key = (size != 0 && (flags & kKeyFrameFlag)) || table.Count() == 0;
-    table.Append(base + LoadU32(entry + 8) + 4, key ? size : size | kNotKeyFrame);
+class Distributor {
+ public:
+  Distributor(const LegacyIndex& legacy, const FileView& view, LegacyTables& tables)
+      : legacy_(legacy), view_(view), entries_(legacy.index.data() + 4) {
+    count_ = legacy.index.size() > 4 ? (legacy.index.size() - 4) / kEntrySize : 0;
+    for (size_t n = 0; n < tables.audio.size(); ++n) tables_[n] = tables.audio[n];
+    tables_[kVideoSlot] = tables.video;
+  }
+
+  void Run(uint64_t& budget);
+
+ private:
+  PacketTable* TableOf(uint32_t id) const {
+    size_t slot = SlotOf(id);
+    return slot <= kVideoSlot ? tables_[slot] : nullptr;
+  }
+  // The entry's size, or what its chunk header says when the size runs on past it.
+  uint32_t CheckedSize(size_t i) const;
+
+  const LegacyIndex& legacy_;
+  const FileView& view_;
+  const uint8_t* entries_;
+  size_t count_;
+  std::array<PacketTable*, kVideoSlot + 1> tables_{};
+};
+
+uint32_t Distributor::CheckedSize(size_t i) const {
+  const uint8_t* entry = entries_ + i * kEntrySize;
+  uint32_t size = LoadU32(entry + 12);
+  uint64_t header = legacy_.base + LoadU32(entry + 8) - 4;
+  uint64_t data = header + 8;
+  uint64_t end = data + size;
+  const uint64_t length = view_.Length();
+  bool suspect = end > length || (data < legacy_.moviEnd && end > legacy_.moviEnd);
+  if (!suspect && i + 1 < count_) {
+    uint64_t next = legacy_.base + LoadU32(entry + kEntrySize + 8) - 4;
+    suspect = next > header && end > next;
+  }
+  if (!suspect) return size;
+  uint8_t found[8];
+  if (view_.Read(header, sizeof found, found) != sizeof found || LoadU32(found) != LoadU32(entry)) return 0;
+  uint64_t available = data < length ? length - data : 0;
+  return static_cast<uint32_t>(std::min<uint64_t>({size, LoadU32(found + 4), available}));
+}
+
+void Distributor::Run(uint64_t& budget) {
+  // Count first, as far as the budget goes, so that every table is reserved once.
+  std::array<size_t, kVideoSlot + 1> counts{};
+  uint64_t affordable = budget / kEntrySize;
+  uint64_t taken = 0;
+  size_t stop = count_;
+  for (size_t i = 0; i < count_; ++i) {
+    uint32_t id = LoadU32(entries_ + i * kEntrySize);
+    if (!TableOf(id)) continue;
+    if (taken == affordable) {
+      stop = i;
+      break;
+    }
+    ++counts[SlotOf(id)];
+    ++taken;
+  }
+  budget -= taken * kEntrySize;
+  for (size_t slot = 0; slot <= kVideoSlot; ++slot) {
+    if (counts[slot]) tables_[slot]->Reserve(counts[slot]);
+  }
+
+  for (size_t i = 0; i < stop; ++i) {
+    const uint8_t* entry = entries_ + i * kEntrySize;
+    uint32_t id = LoadU32(entry);
+    PacketTable* table = TableOf(id);
+    if (!table) continue;
+    uint64_t offset = legacy_.base + LoadU32(entry + 8) + 4;
+    uint32_t size = CheckedSize(i);
+    if (SlotOf(id) == kVideoSlot) {
+      bool key = (size != 0 && (LoadU32(entry + 4) & kKeyFrameFlag)) || table->Count() == 0;
+      table->Append(offset, key ? size : size | kNotKeyFrame);
+    } else {
+      table->Append(offset, size);
+    }
   }
 }
 
-void TakeLegacyAudio(const std::vector<uint8_t>& index, uint64_t base, uint32_t streamNumber,
-                     PacketTable& table) {
-  if (streamNumber > 99) return;
-  char code[5] = {static_cast<char>('0' + streamNumber / 10), static_cast<char>('0' + streamNumber % 10), 'w',
-                  'b', 0};
-  uint32_t id = MakeFourcc(code);
-  size_t count = EntryCount(index);
-  const uint8_t* entries = index.data() + 4;
-  size_t taken = 0;
-  for (size_t i = 0; i < count; ++i) taken += LoadU32(entries + i * kEntrySize) == id;
-  table.Reserve(taken);
-  for (size_t i = 0; i < count; ++i) {
-    const uint8_t* entry = entries + i * kEntrySize;
-    if (LoadU32(entry) == id) table.Append(base + LoadU32(entry + 8) + 4, LoadU32(entry + 12));
-  }
+}  // namespace
+
+void TakeLegacyPackets(const LegacyIndex& legacy, const FileView& view, LegacyTables& tables,
+                       uint64_t& budget) {
+  Distributor(legacy, view, tables).Run(budget);
 }
 
 }  // namespace avi

@@ -1,5 +1,6 @@
 #include "avi/odml_index.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "avi/fourcc.h"
@@ -25,26 +26,30 @@ bool ReadSuperIndex(const FileView& view, const uint8_t* body, size_t size, bool
   uint64_t present = (size - kSuperHeaderSize) / kSuperEntrySize;
   if (entries > present) entries = present;
 
-  // One reservation for all chunks: their sizes bound the entries they can hold.
+  // The chunks that can be read whole: up to the first one that is not all inside the file or
+  // beyond what the budget leaves. They are charged at once and bound the entries reserved.
+  const uint64_t length = view.Length();
+  uint64_t readable = 0;
+  uint64_t charged = 0;
   uint64_t expected = 0;
-  for (uint64_t e = 0; e < entries; ++e) {
-    uint32_t chunkSize = LoadU32(body + kSuperHeaderSize + e * kSuperEntrySize + 8);
+  for (; readable < entries; ++readable) {
+    const uint8_t* entry = body + kSuperHeaderSize + readable * kSuperEntrySize;
+    uint64_t offset = LoadU64(entry);
+    uint32_t chunkSize = LoadU32(entry + 8);
+    if (offset >= length || chunkSize > length - offset || chunkSize > budget - charged) break;
+    charged += chunkSize;
     if (chunkSize > kStandardHeaderSize) expected += (chunkSize - kStandardHeaderSize) / kStandardEntrySize;
   }
-  uint64_t affordable = budget / kStandardEntrySize;
-  table.Reserve(static_cast<size_t>(expected < affordable ? expected : affordable));
+  budget -= charged;
+  table.Reserve(static_cast<size_t>(expected));
 
   std::vector<uint8_t> chunk;
-  for (uint64_t e = 0; e < entries; ++e) {
+  for (uint64_t e = 0; e < readable; ++e) {
     const uint8_t* entry = body + kSuperHeaderSize + e * kSuperEntrySize;
     uint64_t offset = LoadU64(entry);
     uint32_t chunkSize = LoadU32(entry + 8);
-    // A chunk that is not all inside the file, or beyond what the file can hold in indexes,
-    // cannot be read whole.
-    if (offset >= view.Length() || chunkSize > view.Length() - offset || chunkSize > budget) return true;
     chunk.resize(chunkSize);
     if (view.Read(offset, chunkSize, chunk.data()) != chunkSize) return true;
-    budget -= chunkSize;
     if (chunkSize < kStandardHeaderSize) return false;
     const uint8_t* head = chunk.data();
     uint32_t cb = LoadU32(head + 4);
@@ -58,7 +63,12 @@ bool ReadSuperIndex(const FileView& view, const uint8_t* body, size_t size, bool
       if (packetOffset == 0 && packetSize == 0) continue;
       // An offset that wraps past 2^64 points nowhere in any file.
       if (base > UINT64_MAX - packetOffset) continue;
-      table.Append(base + packetOffset, video ? packetSize : packetSize & ~kNotKeyFrame);
+      uint64_t at = base + packetOffset;
+      // A packet has no more bytes than the file holds from its start: reads of it then never
+      // come up short, and stream positions stay where the sizes put them.
+      uint64_t available = at < length ? length - at : 0;
+      uint32_t bytes = static_cast<uint32_t>(std::min<uint64_t>(packetSize & ~kNotKeyFrame, available));
+      table.Append(at, video ? bytes | (packetSize & kNotKeyFrame) : bytes);
     }
   }
   return true;

@@ -53,6 +53,25 @@ TEST(AdpcmDecoder, ReadsOfAnySizeJoinExactly) {
   }
 }
 
+TEST(AdpcmDecoder, NominalZeroByteRateIsTakenFromTheLayout) {
+  avitest::TempDir dir;
+  std::mt19937 random(11);
+  std::vector<uint8_t> data = RandomBytes(128 * 36, random);
+  const avi::WaveFormat formats[] = {audiotest::XaFormat(2), audiotest::XaFormat(1),
+                                     audiotest::FilterFormat(2, 64), audiotest::StepFormat(1)};
+  for (const avi::WaveFormat& format : formats) {
+    avi::WaveFormat zero = format;
+    zero.avgBytesPerSec = 0;
+    auto nominal = MakeStream(dir, FormatBytes(format), data, 1000);
+    auto derived = MakeStream(dir, FormatBytes(zero), data, 1000);
+    ASSERT_NE(AddDecoder(*nominal), nullptr);
+    ASSERT_NE(AddDecoder(*derived), nullptr);
+    EXPECT_GT(derived->TotalLength(), 0u);
+    EXPECT_EQ(derived->TotalLength(), nominal->TotalLength()) << std::hex << format.formatTag;
+    EXPECT_EQ(ReadAll(*derived, 4096), ReadAll(*nominal, 4096)) << std::hex << format.formatTag;
+  }
+}
+
 TEST(AdpcmDecoder, XaTakesFilterIndexesAboveFourAsFour) {
   avitest::TempDir dir;
   std::mt19937 random(3);

@@ -227,4 +227,59 @@ TEST_P(Ac3Crosscheck, MatchesFfmpegWithTheDialogueGain) {
 
 INSTANTIATE_TEST_SUITE_P(Channels, Ac3Crosscheck, ::testing::Values(2, 6));
 
+// Source bytes the decoder asked the chain for.
+uint64_t sourceBytesAsked = 0;
+
+int64_t CountingCallback(int stage, int kind, avi::AudioStream* stream, intptr_t first, intptr_t second,
+                         intptr_t third, intptr_t fourth) {
+  if (kind == audio::kChainRead) sourceBytesAsked += static_cast<uint64_t>(third);
+  return avi::AudioStream::ChainCallback(stage, kind, stream, first, second, third, fourth);
+}
+
+TEST_F(Crosscheck, Ac3FramesOfAnotherRateThanTheStreamSays) {
+  struct Case {
+    int frameRate;
+    uint32_t streamRate;
+    void (*patch)(avi::WaveFormat&);
+  };
+  const Case cases[] = {
+      {48000, 32000, [](avi::WaveFormat& format) { format.samplesPerSec = 32000; }},
+      {32000, 48000, [](avi::WaveFormat& format) { format.samplesPerSec = 48000; }},
+  };
+  for (const Case& c : cases) {
+    avi::AudioStream* stream = Make(kStereoSource, c.frameRate, "-c:a ac3 -b:a 192k", c.patch);
+    ASSERT_NE(stream, nullptr);
+    audio::AudioDecoder* decoder = audiotest::AddDecoder(*stream);
+    ASSERT_NE(decoder, nullptr);
+    const uint64_t total = stream->TotalLength();
+    const uint64_t frameOutput = 4 * 1536;
+
+    // Reads of 16 kB as the renderer makes them: each is full until the stream ends, and
+    // costs the source it decodes, not the rest of the stream.
+    std::vector<uint8_t> all;
+    std::vector<uint8_t> buffer(16384);
+    sourceBytesAsked = 0;
+    for (;;) {
+      uint32_t got = decoder->Read(0, &CountingCallback, stream, static_cast<int64_t>(all.size()),
+                                   static_cast<uint32_t>(buffer.size()), buffer.data());
+      all.insert(all.end(), buffer.begin(), buffer.begin() + got);
+      if (got < buffer.size()) break;
+    }
+    EXPECT_NEAR(static_cast<double>(all.size()), static_cast<double>(total), frameOutput) << c.frameRate;
+    const avi::PacketTable& packets = *stream->PacketTables().Get(0);
+    uint64_t sourceBytes = 0;
+    for (size_t j = 0; j < packets.Count(); ++j) sourceBytes += packets.Size(j);
+    EXPECT_LE(sourceBytesAsked, 4 * sourceBytes) << c.frameRate;
+
+    // What plays is the stream at its own rate, brought to the rate the stream claims by the
+    // same resampler FFmpeg uses; FFmpeg also flushes the resampler's last few samples.
+    std::vector<int16_t> expected =
+        AsInt16(FfmpegOutput("-i " + file_ + " -ar " + std::to_string(c.streamRate) + " -f s16le -"));
+    std::vector<int16_t> got = AsInt16(all);
+    ASSERT_LE(got.size(), expected.size()) << c.frameRate;
+    ASSERT_GT(got.size(), expected.size() - 64) << c.frameRate;
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), expected.begin())) << c.frameRate;
+  }
+}
+
 }  // namespace

@@ -69,12 +69,49 @@ TEST(PcmDecoder, ReadsByScaledSourcePositionAndDropsPartialSamples) {
   EXPECT_EQ(stream->Read(0, 7, buffer), 0u);
 }
 
+TEST(PcmDecoder, ReadsOfAnySizeFollowEachOther) {
+  avitest::TempDir dir;
+  std::vector<uint8_t> data(80000);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7 + i / 256);
+  auto decode = [&](uint32_t piece) {
+    auto stream = MakeStream(dir, FormatBytes(Pcm(2, 16)), data, 1000);
+    EXPECT_NE(AddDecoder(*stream), nullptr);
+    return audiotest::ReadAll(*stream, piece);
+  };
+  // Each left sample stays left: reads that are no whole number of samples neither repeat
+  // nor shift what the next one returns.
+  std::vector<uint8_t> whole = decode(1 << 20);
+  ASSERT_EQ(whole.size(), 320000u);
+  for (uint32_t piece : {12u, 100u, 4097u}) EXPECT_EQ(decode(piece), whole) << piece;
+}
+
+TEST(PcmDecoder, NominalZeroByteRateIsTakenFromTheLayout) {
+  avitest::TempDir dir;
+  struct Case {
+    avi::WaveFormat format;
+    size_t bytes;
+    uint64_t total;
+  };
+  const Case cases[] = {
+      {{1, 2, 44100, 0, 4, 16, 0}, 1000, 4000},
+      {{1, 1, 8000, 0, 0, 24, 0}, 999, 333 * 8},
+  };
+  for (const Case& c : cases) {
+    auto stream = MakeStream(dir, FormatBytes(c.format), std::vector<uint8_t>(c.bytes, 0x11));
+    ASSERT_NE(AddDecoder(*stream), nullptr);
+    EXPECT_EQ(stream->TotalLength(), c.total);
+    EXPECT_EQ(audiotest::ReadAll(*stream, 4096).size(), c.total);
+  }
+}
+
 TEST(PcmDecoder, RefusesWhatItCannotWiden) {
   avitest::TempDir dir;
   const avi::WaveFormat refused[] = {
       Pcm(2, 64),
       Pcm(1, 96),
       Pcm(1, 12),
+      Pcm(1, 13),
+      Pcm(1, 0),
       avi::WaveFormat{1, 0, 44100, 0, 0, 16, 0},
       avi::WaveFormat{1, 2, 0, 0, 4, 16, 0},
       avi::WaveFormat{1, 9000, 44100, 0, 0, 16, 0},

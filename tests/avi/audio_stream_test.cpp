@@ -187,6 +187,13 @@ TEST_F(AudioStreamTest, Mp3PositionsMapToWholeFrames) {
   auto variable = Stream({{0, 400}, {0, 500}, {0, 600}}, vbr);
   EXPECT_EQ(variable->SourcePosition(2 * frameOutput), 900u);
   EXPECT_EQ(variable->SourcePosition(10 * frameOutput), 1500u);
+
+  // A constant rate whose frame size takes more than 32 bits to work out: 4 MB/s at 44.1 kHz
+  // makes frames of 104 489 bytes.
+  WaveFormat fast = mp3;
+  fast.avgBytesPerSec = 4000000;
+  auto quick = Stream({{0, 400}}, fast);
+  EXPECT_EQ(quick->SourcePosition(2 * frameOutput), 2u * 104489u);
 }
 
 TEST_F(AudioStreamTest, OtherFormatsMapByByteRatesToWholeBlocks) {

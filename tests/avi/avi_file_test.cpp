@@ -2,47 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "avi/riff_builder.h"
-#include "avi/temp_dir.h"
+#include "avi/parse_fixture.h"
 
 namespace {
 
 using namespace avitest;
 using avi::kNotKeyFrame;
 
-class AviFileTest : public ::testing::Test {
- protected:
-  std::unique_ptr<avi::Movie> Parse(const Bytes& file, const std::string& name = "clip.avi") {
-    view_ = avi::FileView::Open(dir_.Write(name, file));
-    avi::AVIFile reader;
-    if (!reader.Probe(view_)) return nullptr;
-    return reader.Parse(view_);
-  }
-  Bytes Data(const avi::PacketTable& table, size_t j) {
-    Bytes out(table.Size(j) & ~kNotKeyFrame);
-    out.resize(table.View().Read(table[j].offset, static_cast<uint32_t>(out.size()), out.data()));
-    return out;
-  }
-
-  TempDir dir_;
-  avi::FileView view_;
-};
-
-// movi list with the packets laid out back to back, and the idx1 offsets of their headers.
-struct Movi {
-  Bytes list;
-  std::vector<uint32_t> offsets;
-};
-Movi MakeMovi(const std::vector<std::pair<std::string, Bytes>>& chunks) {
-  Bytes body;
-  std::vector<uint32_t> offsets;
-  for (const auto& [id, data] : chunks) {
-    offsets.push_back(static_cast<uint32_t>(body.size() + 4));  // counted from the movi FOURCC
-    body = Cat({body, Chunk(id.c_str(), data)});
-    if (data.size() & 1) body.push_back(0);
-  }
-  return {List("movi", body), offsets};
-}
+using AviFileTest = ParseFixture;
 
 TEST_F(AviFileTest, ProbeTakesOnlyRiffAvi) {
   avi::AVIFile reader;

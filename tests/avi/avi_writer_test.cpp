@@ -83,7 +83,8 @@ TEST(AviWriter, ClassicFileWithEmptyPacketsAndOwnChunks) {
   video.header.fccHandler = MakeFourcc("DIB ");
   video.header.scale = 1;
   video.header.rate = 10;
-  video.format = {40, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0};
+  // 8 × 4, large enough for the crop below to leave a picture.
+  video.format = {40, 0, 0, 0, 8, 0, 0, 0, 4, 0, 0, 0, 1, 0, 24, 0};
   video.format.resize(40, 0);
   video.name = "odd";  // an odd strn body, padded
   video.extraChunks = {{MakeFourcc("strc"), {2, 1, 0}},
@@ -92,10 +93,10 @@ TEST(AviWriter, ClassicFileWithEmptyPacketsAndOwnChunks) {
   options.chapters = {{0, "One", {}}, {5, {}, u"Zw\u00F6"}};
   aviwriter::AviWriter writer;
   ASSERT_TRUE(writer.Open(path, {video}, options));
-  uint8_t picture[24] = {};
+  uint8_t picture[96] = {};
   for (int i = 0; i < 6; ++i) {
     // Frame 2 is empty: it repeats the previous picture.
-    ASSERT_TRUE(writer.WritePacket(0, picture, i == 2 ? 0 : 24, i % 3 == 0));
+    ASSERT_TRUE(writer.WritePacket(0, picture, i == 2 ? 0 : sizeof picture, i % 3 == 0));
   }
   ASSERT_TRUE(writer.Close());
 

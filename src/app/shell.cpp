@@ -92,21 +92,22 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
                             }});
 
   playback::EngineServices services{
-      settings_,
-      *clock_,
-      common::SystemTicks(),
-      display_,
-      *presentationResizer_,
-      frameProcessor_.get(),
-      frameProcessorLock_.get(),
-      *windowHost_,
-      processorCount_,
-      [](int32_t kind, common::PlaybackClock& clock) -> std::unique_ptr<audio::IAudioRenderer> {
+      .settings = settings_,
+      .clock = *clock_,
+      .ticks = common::SystemTicks(),
+      .display = display_,
+      .presentationResizer = *presentationResizer_,
+      .frameProcessor = frameProcessor_.get(),
+      .frameProcessorLock = frameProcessorLock_.get(),
+      .window = *windowHost_,
+      .processorCount = processorCount_,
+      .rendererFactory = [](int32_t kind,
+                            common::PlaybackClock& clock) -> std::unique_ptr<audio::IAudioRenderer> {
         if (kind == audio::kRendererKs) return std::make_unique<audio::ks::KSRenderer>();
         return std::make_unique<audio::WaveOutRenderer>(clock);
       },
-      osd_.get(),
-      statsDump_.get()};
+      .overlay = osd_.get(),
+      .statsDump = statsDump_.get()};
   engine_ = std::make_unique<playback::Engine>(services);
   window_->onCommand = [this](int command) { OnCommand(command); };
   window_->onMenu = [this](bool open) { OnMenu(open); };

@@ -30,9 +30,17 @@ EngineHarness::EngineHarness(const Options& options)
       return std::make_unique<FakeRenderer>(rendererCalls, works);
     };
   }
-  playback::EngineServices services{
-      settings, clock, ticks,   display_, resizer_,   &frameProcessor_, &frameProcessorLock_,
-      *host_,   2,     factory, nullptr,  dump_.get()};
+  playback::EngineServices services{.settings = settings,
+                                    .clock = clock,
+                                    .ticks = ticks,
+                                    .display = display_,
+                                    .presentationResizer = resizer_,
+                                    .frameProcessor = &frameProcessor_,
+                                    .frameProcessorLock = &frameProcessorLock_,
+                                    .window = *host_,
+                                    .processorCount = 2,
+                                    .rendererFactory = factory,
+                                    .statsDump = dump_.get()};
   engine_ = std::make_unique<playback::Engine>(services);
   engine_->EnterWindowedMode();
   engine_->StartThreads();

@@ -8,11 +8,12 @@
 namespace color {
 namespace {
 
-// Chroma factors at 1.0 = 4095 applied to signed 16-bit chroma, keeping the high 16 bits of
-// the product: red from Cr, green from Cr and from Cb, blue from Cb.
+// BT.601's chroma factors (Kr 0.299, Kb 0.114) at 1.0 = 4095, applied to signed 16-bit chroma
+// keeping the high 16 bits of the product: red from Cr, green from Cr and from Cb, blue from Cb.
+// Green from Cb is 2 Kb (1 − Kb) / Kg = 0.34414.
 constexpr int32_t kRedFromCr = 5747;
 constexpr int32_t kGreenFromCr = -2925;
-constexpr int32_t kGreenFromCb = -1095;
+constexpr int32_t kGreenFromCb = -1409;
 constexpr int32_t kBlueFromCb = 7262;
 
 // The per-level terms of one picture. Luma is the level table halved (−16384 … 16383) and no

@@ -36,13 +36,11 @@ double Encode(int32_t type, double linear) {
                                                                            : linear;
 }
 
-// Rounded half up and clamped; a negative encoded value or a result that is not a number is
-// black.
+// Rounded half up and clamped; a result that is not a number gives 0. A negative encoded value
+// is black before the gamma, so it shows the calibrated black level of the channel.
 uint8_t OutputByte(double encoded, double gamma, double contrast, double level) {
-  if (encoded < 0) {
-    return 0;
-  }
-  const double t = (std::pow(encoded, gamma) * contrast + level - 1) * 255;
+  const double black = encoded < 0 ? 0.0 : encoded;
+  const double t = (std::pow(black, gamma) * contrast + level - 1) * 255;
   if (std::isnan(t) || t < 0) {
     return 0;
   }

@@ -71,6 +71,8 @@ std::array<double, 256> LumaDistribution(const std::array<uint64_t, 256>& counts
 }
 
 // Cumulative distribution of chroma magnitudes d = |c − 128|, the two sides counted together.
+// Magnitude 128 is reached by chroma 0 alone, which counts twice in place of its missing
+// partner, so flat statistics continue the ramp d / 112 to it.
 std::array<double, 129> ChromaDistribution(const std::array<uint64_t, 256>& counts) {
   auto pair = [&counts](int d) { return static_cast<double>(counts[128 - d] + counts[128 + d]); };
   double total = 0;
@@ -84,7 +86,7 @@ std::array<double, 129> ChromaDistribution(const std::array<uint64_t, 256>& coun
   for (int d = 1; d <= 127; ++d) {
     g[d] = g[d - 1] + pair(d) + prior;
   }
-  g[128] = g[127];
+  g[128] = g[127] + 2 * static_cast<double>(counts[0]) + prior;
   return g;
 }
 

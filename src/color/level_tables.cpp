@@ -76,7 +76,7 @@ void BuildChroma(ChromaLevelTable& level, ChromaMatrix8& matrix, const Bins& bin
     const double w = i == 128 ? 0.0 : std::pow(cum[std::abs(i - 128)] / normaliser, p.cGamma);
     const double sign = i > 128 ? 1.0 : (i < 128 ? -1.0 : 0.0);
 
-    const double v = sign * 32767 * w;
+    const double v = sign * kChromaLevelOne * w;
     level.Set(i, v > 32767 ? 65535 : (!(v >= -32768) ? 0 : static_cast<uint16_t>(v + 32768)));
 
     // Chroma 0.5 ↔ 16383, four times the internal scale; the 0.25 brings it back.

@@ -16,8 +16,8 @@ constexpr int32_t kGreenFromCr = -2925;
 constexpr int32_t kGreenFromCb = -1409;
 constexpr int32_t kBlueFromCb = 7262;
 
-// The per-level terms of one picture. Luma is the level table halved (−16384 … 16383) and no
-// chroma term exceeds 3632 in size, so every sum stays inside signed 16 bits: the 16-bit
+// The per-level terms of one picture. Luma is the level table halved (0 … 16383) and no chroma
+// term exceeds 4150 in size (chroma 0), so every sum stays inside signed 16 bits: the 16-bit
 // saturation can never act, and the raw 16 bits of the 32-bit sum index the tables directly.
 struct FastLevels {
   int32_t luma[256];
@@ -30,7 +30,8 @@ struct FastLevels {
 void LoadFastLevels(const ColourTables& tables, FastLevels& levels) {
   for (int i = 0; i < 256; ++i) {
     levels.luma[i] = (*tables.lumaLevel)[i] >> 1;
-    const int32_t c = static_cast<int32_t>((*tables.chromaLevel)[i]) - 32768;
+    // Chroma at twice the level table's scale (32767 for chroma 0.5).
+    const int32_t c = 2 * (static_cast<int32_t>((*tables.chromaLevel)[i]) - 32768);
     levels.blueFromCb[i] = (c * kBlueFromCb) >> 16;
     levels.greenFromCb[i] = (c * kGreenFromCb) >> 16;
     levels.greenFromCr[i] = (c * kGreenFromCr) >> 16;

@@ -20,7 +20,7 @@ void UpsampleChromaPlane(const uint8_t* plane, const ChromaLevelTable& chromaLev
                          int chromaWidth, int chromaHeight, uint16_t* out) {
   int16_t levels[256];
   for (int i = 0; i < 256; ++i) {
-    levels[i] = static_cast<int16_t>(chromaLevel[i] >> 2);
+    levels[i] = static_cast<int16_t>((chromaLevel[i] - 32768) >> 1);
   }
   int16_t* mapped = scratch.ChromaLevels();
   const size_t samples = static_cast<size_t>(chromaWidth) * chromaHeight;

@@ -50,8 +50,11 @@ TEST_F(ColourTablesTest, NeutralEntries) {
   EXPECT_EQ((*T().lumaLevel)[235], 8191);
   EXPECT_EQ((*T().lumaLevel)[255], 8191);
   EXPECT_EQ((*T().chromaLevel)[128], 32768);
-  EXPECT_EQ((*T().chromaLevel)[240], 65535);
-  EXPECT_EQ((*T().chromaLevel)[16], 1);
+  // Half the 16-bit range per unit, so chroma 0 and 255 keep the ramp.
+  EXPECT_EQ((*T().chromaLevel)[240], 49151);
+  EXPECT_EQ((*T().chromaLevel)[16], 16384);
+  EXPECT_EQ((*T().chromaLevel)[255], 51345);
+  EXPECT_EQ((*T().chromaLevel)[0], 14044);
   for (int c = 0; c < 3; ++c) {
     const ChannelTable& a = (*T().channelA)[c];
     const ChannelTable& b = (*T().channelB)[c];
@@ -249,10 +252,10 @@ TEST_F(ColourTablesTest, SaturationAloneLeavesTheSixteenBitMatrix) {
   EXPECT_NEAR(T().chromaMatrix8->crR[240], 2 * crR8, 1);
   RebuildColourTables();
   EXPECT_NEAR(T().chromaMatrix16->crR[65535], 2 * crR16, 1);
-  // Offset binary: 32768 is no chroma, 65535 is chroma +0.5 at twice the internal scale.
+  // Offset binary: 32768 is no chroma, 65535 is chroma +1 at twice the internal scale.
   EXPECT_EQ(T().chromaMatrix16->cbB[32768], 0);
   EXPECT_EQ(T().chromaMatrix16->cbG[0],
-            static_cast<int32_t>(-32768 * GetChromaCoefficients(4).cbG * 2.0 * 0.25));
+            static_cast<int32_t>(-32768 * GetChromaCoefficients(4).cbG * 2.0 * 0.5));
 }
 
 TEST_F(ColourTablesTest, DetailStretchesAndResetRestores) {
@@ -277,7 +280,7 @@ TEST_F(ColourTablesTest, DetailStretchesAndResetRestores) {
   EXPECT_GT((*T().chromaLevel)[134], linearChroma[134] + 1000);
   EXPECT_LT((*T().chromaLevel)[122], linearChroma[122] - 1000);
   EXPECT_EQ((*T().chromaLevel)[128], 32768);
-  EXPECT_EQ((*T().chromaLevel)[240], 65535);
+  EXPECT_EQ((*T().chromaLevel)[240], 49151);
 
   for (int i = 0; i < 16; ++i) {
     DecayHistograms();

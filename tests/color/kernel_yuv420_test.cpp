@@ -88,8 +88,8 @@ Bgrx ReferenceFast(Yv12& p) {
   for (int y = 0; y < p.height; ++y) {
     for (int x = 0; x < p.width; ++x) {
       const int16_t l = static_cast<int16_t>((*t.lumaLevel)[p.Y(x, y)] >> 1);
-      const int32_t u = (*t.chromaLevel)[p.U(x / 2, y / 2)] - 32768;
-      const int32_t v = (*t.chromaLevel)[p.V(x / 2, y / 2)] - 32768;
+      const int32_t u = 2 * ((*t.chromaLevel)[p.U(x / 2, y / 2)] - 32768);
+      const int32_t v = 2 * ((*t.chromaLevel)[p.V(x / 2, y / 2)] - 32768);
       const int16_t b = Saturate(l + high(u, 7262));
       const int16_t g = Saturate(Saturate(l + high(u, -1409)) + high(v, -2925));
       const int16_t r = Saturate(l + high(v, 5747));
@@ -113,19 +113,18 @@ std::vector<uint16_t> ReferenceUpsample(Yv12& p, bool vPlane) {
     index = std::clamp(first + j, 0, count - 1);
     return static_cast<int64_t>(Lanczos3(first + j + 0.5 - centre) / sum * 65536.0);
   };
-  auto offsetBinary = [](int64_t sum) {
-    return static_cast<uint16_t>(std::clamp<int64_t>((sum >> 14) - 32768, -32768, 32767) + 32768);
-  };
-  std::vector<uint16_t> vertical(static_cast<size_t>(cw) * p.height);
+  auto saturate = [](int64_t v) { return static_cast<int16_t>(std::clamp<int64_t>(v, -32768, 32767)); };
+  // Signed chroma at half the level table's scale, kept by the vertical pass.
+  std::vector<int16_t> vertical(static_cast<size_t>(cw) * p.height);
   for (int y = 0; y < p.height; ++y) {
     for (int x = 0; x < cw; ++x) {
       int64_t sum = 0;
       for (int j = 0; j < 6; ++j) {
         int row;
         const int64_t weight = taps(ch, y, j, row);
-        sum += ((*t.chromaLevel)[vPlane ? p.V(x, row) : p.U(x, row)] >> 2) * weight;
+        sum += (((*t.chromaLevel)[vPlane ? p.V(x, row) : p.U(x, row)] - 32768) >> 1) * weight;
       }
-      vertical[static_cast<size_t>(y) * cw + x] = offsetBinary(sum);
+      vertical[static_cast<size_t>(y) * cw + x] = saturate(sum >> 16);
     }
   }
   std::vector<uint16_t> full(static_cast<size_t>(p.width) * p.height);
@@ -135,9 +134,9 @@ std::vector<uint16_t> ReferenceUpsample(Yv12& p, bool vPlane) {
       for (int j = 0; j < 6; ++j) {
         int column;
         const int64_t weight = taps(cw, x, j, column);
-        sum += (vertical[static_cast<size_t>(y) * cw + column] >> 2) * weight;
+        sum += vertical[static_cast<size_t>(y) * cw + column] * weight;
       }
-      full[static_cast<size_t>(y) * p.width + x] = offsetBinary(sum);
+      full[static_cast<size_t>(y) * p.width + x] = static_cast<uint16_t>(saturate(sum >> 15) + 32768);
     }
   }
   return full;

@@ -103,7 +103,7 @@ bool ConvertYv12Lanczos(const uint8_t* source, uint8_t* destination, int width, 
     const ptrdiff_t at = static_cast<ptrdiff_t>(y) * width;
     SumRow(luma + at, scratch.ChromaPlane(0) + at, scratch.ChromaPlane(1) + at, matrix, width, ycOffset,
            slots);
-    WriteSlotRow(slots, width, channels, frame.TargetRow(y));
+    WriteSlotRow<0>(slots, width, channels, frame.TargetRow(y));
   }
   return frame.Finish();
 }

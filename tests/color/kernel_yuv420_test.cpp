@@ -24,7 +24,8 @@ Bgrx Convert(Kernel kernel, Yv12& p, int offset = 0, ptrdiff_t pitch = 0) {
 }
 
 // The standard kernel step by step: luma into two row-pair buffers, every chroma share added
-// on its own, the previous pair's odd row completed by the next chroma row.
+// on its own, the previous pair's odd row completed by the next chroma row. Sums are kept in
+// quarters of the internal scale, so the shares are exact, and rounded at the end.
 Bgrx ReferenceStandard(Yv12& p, int offset) {
   const ColourTables& t = T();
   const int w = p.width, h = p.height, cw = w / 2, ch = h / 2;
@@ -34,14 +35,14 @@ Bgrx ReferenceStandard(Yv12& p, int offset) {
   auto write = [&](int pair, int y0) {
     for (int r = 0; r < 2; ++r) {
       for (int x = 0; x < w; ++x) {
-        PutPixel(*t.channelA, out.At(x, y0 + r), slot(pair, r, x, 0), slot(pair, r, x, 1),
-                 slot(pair, r, x, 2));
+        PutPixel(*t.channelA, out.At(x, y0 + r), slot(pair, r, x, 0) >> 2, slot(pair, r, x, 1) >> 2,
+                 slot(pair, r, x, 2) >> 2);
       }
     }
   };
   // One table value v into a row with the even-row pattern (full) or the odd-row one (half).
   auto spread = [&](int pair, int row, int i, int c, int32_t v, bool full) {
-    const int32_t centre = full ? v : v >> 1;
+    const int32_t centre = full ? 4 * v : 2 * v;
     slot(pair, row, 2 * i, c) += centre;
     slot(pair, row, 2 * i + 1, c) += i + 1 < cw ? centre >> 1 : centre;
     if (i > 0) {
@@ -54,7 +55,7 @@ Bgrx ReferenceStandard(Yv12& p, int offset) {
     for (int r = 0; r < 2; ++r) {
       for (int x = 0; x < w; ++x) {
         for (int c = 0; c < 3; ++c) {
-          slot(cur, r, x, c) = (*t.lumaLevel)[p.Y(x, 2 * j + r)];
+          slot(cur, r, x, c) = 4 * (*t.lumaLevel)[p.Y(x, 2 * j + r)] + 2;
         }
       }
     }
@@ -196,7 +197,7 @@ TEST_F(Yuv420KernelTest, SingleRedSampleSpreadsBilinearlyIncludingTheRowAbove) {
   const int32_t l = (*T().lumaLevel)[126];
   const int32_t cr = (*T().chromaMatrix8).crR[240];
   const ChannelTable& red = (*T().channelA)[0];
-  auto expected = [&](int share) { return red[static_cast<uint16_t>(l + (cr >> share))]; };
+  auto expected = [&](int share) { return red[static_cast<uint16_t>((4 * l + 2 + (4 * cr >> share)) >> 2)]; };
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 12; ++x) {
       const int dx = std::abs(x - 6), dy = y - 4;

@@ -22,6 +22,14 @@ inline Lanes Add(const Lanes& a, const Lanes& b) {
   return sum;
 }
 
+inline Lanes Subtract(const Lanes& a, const Lanes& b) {
+  Lanes difference;
+  for (int i = 0; i < kLanes; ++i) {
+    difference[i] = std::clamp(a[i] - b[i], -32768, 32767);
+  }
+  return difference;
+}
+
 inline Lanes Shift(const Lanes& a, int bits) {
   Lanes r;
   for (int i = 0; i < kLanes; ++i) {
@@ -43,27 +51,36 @@ inline std::vector<uint32_t> ReferenceConvert(const uint8_t* picture, int width,
     return Add(Shift(Entry(in.u[uPlane[k * chromaWidth + j]]), bits),
                Shift(Entry(in.v[vPlane[k * chromaWidth + j]]), bits));
   };
-  // Chroma row k along luma column x, at vertical weight 1 (bits 0) or 1/2 (bits 1).
-  auto along = [&](int k, int x, int bits) {
-    if (x % 2 == 0) {
-      return sample(k, x / 2, bits);
+  // The full share less the half one.
+  auto complement = [&](int k, int j) { return Subtract(sample(k, j, 0), sample(k, j, 1)); };
+  // Chroma row k along luma column x at full vertical weight: between two samples the left
+  // one's half and the right one's complement.
+  auto full = [&](int k, int x) {
+    if (x % 2 == 0 || x == width - 1) {
+      return sample(k, x / 2, 0);
     }
-    if (x == width - 1) {
-      return sample(k, chromaWidth - 1, bits);
-    }
-    return Add(sample(k, x / 2, bits + 1), sample(k, x / 2 + 1, bits + 1));
+    return Add(sample(k, x / 2, 1), complement(k, x / 2 + 1));
   };
+  // At half vertical weight, for the luma row below chroma row k.
+  auto half = [&](int k, int x) {
+    if (x % 2 == 0 || x == width - 1) {
+      return sample(k, x / 2, 1);
+    }
+    return Add(sample(k, x / 2, 2), sample(k, x / 2 + 1, 2));
+  };
+  // For the luma row above it: the full share less the half one.
+  auto up = [&](int k, int x) { return Subtract(full(k, x), half(k, x)); };
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const Lanes luma = Entry(in.y[picture[y * width + x]]);
       Lanes sum;
       if (y % 2 == 0) {
-        sum = Add(luma, along(std::min(y / 2, chromaRows - 1), x, 0));
+        sum = Add(luma, full(std::min(y / 2, chromaRows - 1), x));
       } else if ((y + 1) / 2 < chromaRows) {
-        sum = Add(Add(luma, along(y / 2, x, 1)), along(y / 2 + 1, x, 1));
+        sum = Add(Add(luma, half(y / 2, x)), up(y / 2 + 1, x));
       } else {
-        sum = Add(luma, along(y / 2, x, 0));
+        sum = Add(luma, full(y / 2, x));
       }
       auto index = [&sum](int lane) { return static_cast<uint16_t>(sum[lane]); };
       pixels[y * width + x] = out.b[index(0)] | out.g[index(1)] << 8 | out.r[index(2)] << 16;

@@ -16,9 +16,10 @@ constexpr int32_t kGreenFromCr = -2925;
 constexpr int32_t kGreenFromCb = -1409;
 constexpr int32_t kBlueFromCb = 7262;
 
-// The per-level terms of one picture. Luma is the level table halved (0 … 16383) and no chroma
-// term exceeds 4150 in size (chroma 0), so every sum stays inside signed 16 bits: the 16-bit
-// saturation can never act, and the raw 16 bits of the 32-bit sum index the tables directly.
+// The per-level terms of one picture, each rounded to nearest since a pixel adds them as they
+// are. Luma is the level table halved (0 … 16384) and no chroma term exceeds 4150 in size
+// (chroma 0), so every sum stays inside signed 16 bits: the 16-bit saturation can never act,
+// and the raw 16 bits of the 32-bit sum index the tables directly.
 struct FastLevels {
   int32_t luma[256];
   int32_t blueFromCb[256];
@@ -27,15 +28,18 @@ struct FastLevels {
   int32_t redFromCr[256];
 };
 
+// The high 16 bits of a chroma value times a factor, rounded.
+inline int32_t HighRounded(int32_t chroma, int32_t factor) { return (chroma * factor + 32768) >> 16; }
+
 void LoadFastLevels(const ColourTables& tables, FastLevels& levels) {
   for (int i = 0; i < 256; ++i) {
-    levels.luma[i] = (*tables.lumaLevel)[i] >> 1;
+    levels.luma[i] = ((*tables.lumaLevel)[i] + 1) >> 1;
     // Chroma at twice the level table's scale (32767 for chroma 0.5).
     const int32_t c = 2 * (static_cast<int32_t>((*tables.chromaLevel)[i]) - 32768);
-    levels.blueFromCb[i] = (c * kBlueFromCb) >> 16;
-    levels.greenFromCb[i] = (c * kGreenFromCb) >> 16;
-    levels.greenFromCr[i] = (c * kGreenFromCr) >> 16;
-    levels.redFromCr[i] = (c * kRedFromCr) >> 16;
+    levels.blueFromCb[i] = HighRounded(c, kBlueFromCb);
+    levels.greenFromCb[i] = HighRounded(c, kGreenFromCb);
+    levels.greenFromCr[i] = HighRounded(c, kGreenFromCr);
+    levels.redFromCr[i] = HighRounded(c, kRedFromCr);
   }
 }
 

@@ -84,11 +84,11 @@ int16_t Saturate(int32_t v) { return static_cast<int16_t>(std::clamp(v, -32768, 
 
 Bgrx ReferenceFast(Yv12& p) {
   const ColourTables& t = T();
-  auto high = [](int32_t c, int32_t k) { return static_cast<int16_t>((c * k) >> 16); };
+  auto high = [](int32_t c, int32_t k) { return static_cast<int16_t>((c * k + 32768) >> 16); };
   Bgrx out(p.width, p.height);
   for (int y = 0; y < p.height; ++y) {
     for (int x = 0; x < p.width; ++x) {
-      const int16_t l = static_cast<int16_t>((*t.lumaLevel)[p.Y(x, y)] >> 1);
+      const int16_t l = static_cast<int16_t>(((*t.lumaLevel)[p.Y(x, y)] + 1) >> 1);
       const int32_t u = 2 * ((*t.chromaLevel)[p.U(x / 2, y / 2)] - 32768);
       const int32_t v = 2 * ((*t.chromaLevel)[p.V(x / 2, y / 2)] - 32768);
       const int16_t b = Saturate(l + high(u, 7262));

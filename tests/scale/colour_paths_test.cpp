@@ -20,6 +20,7 @@
 #include "color/yuv420_lanczos_kernel.h"
 #include "color/yuv420_standard_kernel.h"
 #include "scale/normal_quality_converter.h"
+#include "scale/nqc_reference.h"
 
 namespace scale {
 namespace {
@@ -104,23 +105,22 @@ void ApplyToColourState(const PictureParams& p) {
   color::BuildChannelTables(p.displayGamma[0], p.displayGamma[1], p.displayGamma[2]);
 }
 
-void ApplyToFrameProcessor(const PictureParams& p, NormalQualityConverter& converter) {
-  converter.SetBrightness(p.brightness);
-  converter.SetContrast(p.contrast);
-  converter.SetSaturation(p.saturation);
-  converter.SetYGamma(p.yGamma);
-  converter.SetCGamma(p.cGamma);
-  converter.SetYuvMatrix(p.matrix);
-  converter.SetSourceTransfer(p.source);
-  converter.SetOutputTransfer(p.output);
-  converter.SetMonitorBrightness(static_cast<int32_t>(std::lround(p.monitorBrightness * 100)));
-  for (Channel c : {Channel::kRed, Channel::kGreen, Channel::kBlue}) {
-    const int i = static_cast<int>(c);
-    converter.SetDisplayGamma(c, p.displayGamma[i]);
-    converter.SetMonitorGamma(c, p.monitorGamma[i]);
-    converter.SetMonitorContrast(c, p.monitorContrast[i]);
-    converter.SetMonitorLevel(c, p.monitorLevel[i]);
-  }
+NormalQualitySettings FrameProcessorSettings(const PictureParams& p) {
+  NormalQualitySettings s;
+  s.brightness = p.brightness;
+  s.contrast = p.contrast;
+  s.saturation = p.saturation;
+  s.yGamma = p.yGamma;
+  s.cGamma = p.cGamma;
+  s.yuvType = p.matrix;
+  s.sourceType = p.source;
+  s.outputType = p.output;
+  s.monitorBrightness = static_cast<int32_t>(std::lround(p.monitorBrightness * 100));
+  s.displayGamma = p.displayGamma;
+  s.monitorGamma = p.monitorGamma;
+  s.monitorLevel = p.monitorLevel;
+  s.monitorContrast = p.monitorContrast;
+  return s;
 }
 
 // One setting in force in every path at once.
@@ -128,7 +128,7 @@ class Paths {
  public:
   explicit Paths(const PictureParams& p) : interpolator_(1), converter_(interpolator_, 1) {
     ApplyToColourState(p);
-    ApplyToFrameProcessor(p, converter_);
+    testing::ApplySettings(converter_, FrameProcessorSettings(p));
   }
   ~Paths() {
     color::ReleaseKernelScratch();

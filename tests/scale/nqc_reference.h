@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "scale/normal_quality_converter.h"
 #include "scale/normal_quality_tables.h"
 
 namespace scale::testing {
@@ -87,6 +88,26 @@ inline std::vector<uint32_t> ReferenceConvert(const uint8_t* picture, int width,
     }
   }
   return pixels;
+}
+
+// Every setting of `s` through the converter's setters.
+inline void ApplySettings(NormalQualityConverter& converter, const NormalQualitySettings& s) {
+  converter.SetBrightness(s.brightness);
+  converter.SetContrast(s.contrast);
+  converter.SetSaturation(s.saturation);
+  converter.SetYuvMatrix(s.yuvType);
+  converter.SetSourceTransfer(s.sourceType);
+  converter.SetOutputTransfer(s.outputType);
+  converter.SetMonitorBrightness(s.monitorBrightness);
+  for (Channel c : {Channel::kRed, Channel::kGreen, Channel::kBlue}) {
+    const int i = static_cast<int>(c);
+    converter.SetMonitorGamma(c, s.monitorGamma[i]);
+    converter.SetMonitorContrast(c, s.monitorContrast[i]);
+    converter.SetMonitorLevel(c, s.monitorLevel[i]);
+    converter.SetDisplayGamma(c, s.displayGamma[i]);
+  }
+  converter.SetYGamma(s.yGamma);
+  converter.SetCGamma(s.cGamma);
 }
 
 // A YV12 picture of random bytes, with the decoder's spare bytes after it.

@@ -9,10 +9,11 @@ namespace color {
 // and small enough that their 32-bit sums of a few entries never overflow.
 constexpr int32_t kEntryLimit = 1 << 24;
 
-// Table entries are truncated toward zero. Settings read from storage can be absurd (a huge
-// saturation, a negative gamma giving an infinite power), so the entry is bounded instead of
-// overflowing, and a value that is no number gives 0.
-inline int32_t TruncToEntry(double v) {
+// Table entries are rounded to nearest: a kernel adds several, and truncation would bias every
+// sum toward black, which a steep output transfer shows as levels. Settings read from storage
+// can be absurd (a huge saturation, a negative gamma giving an infinite power), so the entry is
+// bounded instead of overflowing, and a value that is no number gives 0.
+inline int32_t RoundToEntry(double v) {
   if (std::isnan(v)) {
     return 0;
   }
@@ -22,7 +23,7 @@ inline int32_t TruncToEntry(double v) {
   if (v <= -kEntryLimit) {
     return -kEntryLimit;
   }
-  return static_cast<int32_t>(v);
+  return static_cast<int32_t>(std::lround(v));
 }
 
 }  // namespace color

@@ -16,10 +16,10 @@ void BuildChromaMatrix16(ChromaMatrix16& m, YuvMatrixCode code, double saturatio
   const double scale = kInternalOne / kChromaLevelOne * saturation;
   for (int32_t i = 65535; i >= 0; --i) {
     const double s = i - 32768;
-    m.crR.Set(i, TruncToEntry(s * k.crR * scale));
-    m.cbG.Set(i, TruncToEntry(s * k.cbG * scale));
-    m.crG.Set(i, TruncToEntry(s * k.crG * scale));
-    m.cbB.Set(i, TruncToEntry(s * k.cbB * scale));
+    m.crR.Set(i, RoundToEntry(s * k.crR * scale));
+    m.cbG.Set(i, RoundToEntry(s * k.cbG * scale));
+    m.crG.Set(i, RoundToEntry(s * k.crG * scale));
+    m.cbB.Set(i, RoundToEntry(s * k.cbB * scale));
   }
 }
 

@@ -1,5 +1,6 @@
 #include "color/yuv420_fast_kernel.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "color/colour_state.h"
@@ -17,7 +18,7 @@ constexpr int32_t kGreenFromCb = -1409;
 constexpr int32_t kBlueFromCb = 7262;
 
 // The per-level terms of one picture, each rounded to nearest since a pixel adds them as they
-// are. Luma is the level table halved (0 … 16384) and no chroma term exceeds 4150 in size
+// are. Luma is the level table at set B's scale (0 … 16380) and no chroma term exceeds 4150 in size
 // (chroma 0), so every sum stays inside signed 16 bits: the 16-bit saturation can never act,
 // and the raw 16 bits of the 32-bit sum index the tables directly.
 struct FastLevels {
@@ -33,7 +34,7 @@ inline int32_t HighRounded(int32_t chroma, int32_t factor) { return (chroma * fa
 
 void LoadFastLevels(const ColourTables& tables, FastLevels& levels) {
   for (int i = 0; i < 256; ++i) {
-    levels.luma[i] = ((*tables.lumaLevel)[i] + 1) >> 1;
+    levels.luma[i] = static_cast<int32_t>(std::lround((*tables.lumaLevel)[i] * (kSetBOne / kInternalOne)));
     // Chroma at twice the level table's scale (32767 for chroma 0.5).
     const int32_t c = 2 * (static_cast<int32_t>((*tables.chromaLevel)[i]) - 32768);
     levels.blueFromCb[i] = HighRounded(c, kBlueFromCb);

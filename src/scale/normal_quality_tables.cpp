@@ -11,8 +11,8 @@ namespace {
 constexpr double kLumaScale = 32767 * 0.25;  // 16-bit value of 1.0
 constexpr double kChromaScale = 16383;       // chroma value of a full-scale magnitude
 
-// Truncated toward zero and clamped to the 16-bit lane; a value that is not a number adds
-// nothing.
+// Rounded to nearest, since a pixel sums several entries, and clamped to the 16-bit lane; a
+// value that is not a number adds nothing.
 int16_t ToLane(double value) {
   if (std::isnan(value)) {
     return 0;
@@ -23,7 +23,7 @@ int16_t ToLane(double value) {
   if (value >= 32767.0) {
     return 32767;
   }
-  return static_cast<int16_t>(std::trunc(value));
+  return static_cast<int16_t>(std::lround(value));
 }
 
 // Unknown transfer types pass values through unchanged.

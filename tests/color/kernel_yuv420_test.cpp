@@ -88,7 +88,7 @@ Bgrx ReferenceFast(Yv12& p) {
   Bgrx out(p.width, p.height);
   for (int y = 0; y < p.height; ++y) {
     for (int x = 0; x < p.width; ++x) {
-      const int16_t l = static_cast<int16_t>(((*t.lumaLevel)[p.Y(x, y)] + 1) >> 1);
+      const int16_t l = static_cast<int16_t>(std::lround((*t.lumaLevel)[p.Y(x, y)] * 4095 / (32767 * 0.25)));
       const int32_t u = 2 * ((*t.chromaLevel)[p.U(x / 2, y / 2)] - 32768);
       const int32_t v = 2 * ((*t.chromaLevel)[p.V(x / 2, y / 2)] - 32768);
       const int16_t b = Saturate(l + high(u, 7262));

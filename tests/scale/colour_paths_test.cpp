@@ -310,8 +310,8 @@ TEST(ColourPathsTest, EveryPathWithinOneLevelOfTheModelUnderEverySetting) {
     std::printf("%s\n", setting.name.c_str());
     for (int path = 0; path < kPaths; ++path) {
       const Tally& t = tallies[path];
-      std::printf("  %-16s max %2d  mean %.4f  above one %.3f %%%s%s\n", kPathNames[path], t.max,
-                  t.sum / t.count, 100.0 * t.above / t.count, t.max > 1 ? "  worst " : "",
+      std::printf("  %-16s max %2d  mean %.4f  above one %ld (%.4f %%)%s%s\n", kPathNames[path], t.max,
+                  t.sum / t.count, t.above, 100.0 * t.above / t.count, t.max > 1 ? "  worst " : "",
                   t.max > 1 ? t.worst.c_str() : "");
       EXPECT_LE(t.max, path == kFast ? setting.fastBound : 1) << kPathNames[path] << ": " << t.worst;
       Tally& all = overall[path];
@@ -327,8 +327,8 @@ TEST(ColourPathsTest, EveryPathWithinOneLevelOfTheModelUnderEverySetting) {
   std::printf("all settings\n");
   for (int path = 0; path < kPaths; ++path) {
     const Tally& t = overall[path];
-    std::printf("  %-16s max %2d  mean %.4f  above one %.3f %%\n", kPathNames[path], t.max, t.sum / t.count,
-                100.0 * t.above / t.count);
+    std::printf("  %-16s max %2d  mean %.4f  above one %ld (%.4f %%)\n", kPathNames[path], t.max,
+                t.sum / t.count, t.above, 100.0 * t.above / t.count);
   }
 }
 

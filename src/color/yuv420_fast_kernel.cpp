@@ -18,9 +18,9 @@ constexpr int32_t kGreenFromCb = -1409;
 constexpr int32_t kBlueFromCb = 7262;
 
 // The per-level terms of one picture, each rounded to nearest since a pixel adds them as they
-// are. Luma is the level table at set B's scale (0 … 16380) and no chroma term exceeds 4150 in size
-// (chroma 0), so every sum stays inside signed 16 bits: the 16-bit saturation can never act,
-// and the raw 16 bits of the 32-bit sum index the tables directly.
+// are. Luma is the level table at set B's scale (0 … 16380) and no chroma term exceeds 4150 in
+// size (chroma 0), so every sum stays inside signed 16 bits: the 16-bit saturation can never
+// act, and the raw 16 bits of the 32-bit sum index the tables directly.
 struct FastLevels {
   int32_t luma[256];
   int32_t blueFromCb[256];

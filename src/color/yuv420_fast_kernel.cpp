@@ -10,12 +10,14 @@ namespace color {
 namespace {
 
 // BT.601's chroma factors (Kr 0.299, Kb 0.114) at 1.0 = 4095, applied to signed 16-bit chroma
-// keeping the high 16 bits of the product: red from Cr, green from Cr and from Cb, blue from Cb.
-// Green from Cb is 2 Kb (1 − Kb) / Kg = 0.34414.
-constexpr int32_t kRedFromCr = 5747;
-constexpr int32_t kGreenFromCr = -2925;
+// (32767 for chroma 0.5) keeping the high 16 bits of the product: red from Cr 2 (1 − Kr) =
+// 1.402, green from Cr 2 Kr (1 − Kr) / Kg = 0.71414 and from Cb 2 Kb (1 − Kb) / Kg = 0.34414,
+// blue from Cb 2 (1 − Kb) = 1.772. Near black under a steep output transfer even 0.1 % off
+// shows as levels.
+constexpr int32_t kRedFromCr = 5741;
+constexpr int32_t kGreenFromCr = -2924;
 constexpr int32_t kGreenFromCb = -1409;
-constexpr int32_t kBlueFromCb = 7262;
+constexpr int32_t kBlueFromCb = 7257;
 
 // The per-level terms of one picture, each rounded to nearest since a pixel adds them as they
 // are. Luma is the level table at set B's scale (0 … 16380) and no chroma term exceeds 4150 in

@@ -91,9 +91,9 @@ Bgrx ReferenceFast(Yv12& p) {
       const int16_t l = static_cast<int16_t>(std::lround((*t.lumaLevel)[p.Y(x, y)] * 4095 / (32767 * 0.25)));
       const int32_t u = 2 * ((*t.chromaLevel)[p.U(x / 2, y / 2)] - 32768);
       const int32_t v = 2 * ((*t.chromaLevel)[p.V(x / 2, y / 2)] - 32768);
-      const int16_t b = Saturate(l + high(u, 7262));
-      const int16_t g = Saturate(Saturate(l + high(u, -1409)) + high(v, -2925));
-      const int16_t r = Saturate(l + high(v, 5747));
+      const int16_t b = Saturate(l + high(u, 7257));
+      const int16_t g = Saturate(Saturate(l + high(u, -1409)) + high(v, -2924));
+      const int16_t r = Saturate(l + high(v, 5741));
       PutPixel(*t.channelB, out.At(x, y), b, g, r);
     }
   }
@@ -261,8 +261,8 @@ TEST_F(Yuv420KernelTest, FastKernelIgnoresSaturationAndMatrix) {
 }
 
 // Flat chroma: no interpolation error, only the tables' sampling, so every kernel is within
-// one step of the exact model. The fast kernel's fixed factors (1.4034, 0.7143, 0.3441,
-// 1.7733 per unit of chroma) differ from code 4's (1.402, 0.71414, 0.34414, 1.772); with the
+// one step of the exact model. The fast kernel's fixed factors (1.4020, 0.7141, 0.3441,
+// 1.7721 per unit of chroma) differ from code 4's (1.402, 0.71414, 0.34414, 1.772); with the
 // identity tail its bound is 255 × the largest channel difference that makes, plus one.
 TEST_F(Yuv420KernelTest, KernelsFollowTheModelOnFlatChroma) {
   const int lumas[] = {16, 40, 126, 200, 235};
@@ -289,7 +289,7 @@ TEST_F(Yuv420KernelTest, KernelsFollowTheModelOnFlatChroma) {
   SetLevels(1.0, 1.0, 1.0);
   const PictureParams code4 = Params();
   const double unit = 2 * 32767.0 / 65536 / 4095;  // a fixed factor's weight on a chroma of ±0.5
-  const double fast[4] = {5747 * unit, 2925 * unit, 1409 * unit, 7262 * unit};
+  const double fast[4] = {5741 * unit, 2924 * unit, 1409 * unit, 7257 * unit};
   const double exact[4] = {1.402, 2 * 0.299 * 0.701 / 0.587, 2 * 0.114 * 0.886 / 0.587, 1.772};
   double d[4];
   for (int k = 0; k < 4; ++k) {

@@ -77,7 +77,7 @@ void BuildChroma(ChromaLevelTable& level, ChromaMatrix8& matrix, const Bins& bin
     const double sign = i > 128 ? 1.0 : (i < 128 ? -1.0 : 0.0);
 
     const double v = sign * kChromaLevelOne * w;
-    level.Set(i, v > 32767 ? 65535 : (!(v >= -32768) ? 0 : static_cast<uint16_t>(std::lround(v) + 32768)));
+    level.Set(i, v > 32767 ? 65535 : (!(v >= -32768) ? 0 : static_cast<uint16_t>(RoundToInt(v) + 32768)));
 
     // Chroma 0.5 ↔ 16383, four times the internal scale; the 0.25 brings it back.
     const double cv = sign * 16383 * w;

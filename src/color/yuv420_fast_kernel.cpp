@@ -1,9 +1,9 @@
 #include "color/yuv420_fast_kernel.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "color/colour_state.h"
+#include "color/fixed_point.h"
 #include "color/yv12_kernel_frame.h"
 
 namespace color {
@@ -36,7 +36,7 @@ inline int32_t HighRounded(int32_t chroma, int32_t factor) { return (chroma * fa
 
 void LoadFastLevels(const ColourTables& tables, FastLevels& levels) {
   for (int i = 0; i < 256; ++i) {
-    levels.luma[i] = static_cast<int32_t>(std::lround((*tables.lumaLevel)[i] * (kSetBOne / kInternalOne)));
+    levels.luma[i] = RoundToInt((*tables.lumaLevel)[i] * (kSetBOne / kInternalOne));
     // Chroma at twice the level table's scale (32767 for chroma 0.5).
     const int32_t c = 2 * (static_cast<int32_t>((*tables.chromaLevel)[i]) - 32768);
     levels.blueFromCb[i] = HighRounded(c, kBlueFromCb);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "color/fixed_point.h"
 #include "color/transfer.h"
 #include "color/yuv_matrix.h"
 
@@ -23,7 +24,7 @@ int16_t ToLane(double value) {
   if (value >= 32767.0) {
     return 32767;
   }
-  return static_cast<int16_t>(std::lround(value));
+  return static_cast<int16_t>(color::RoundToInt(value));
 }
 
 // Unknown transfer types pass values through unchanged.

@@ -62,15 +62,16 @@ inline std::vector<uint32_t> ReferenceConvert(const uint8_t* picture, int width,
     }
     return Add(sample(k, x / 2, 1), complement(k, x / 2 + 1));
   };
-  // At half vertical weight, for the luma row below chroma row k.
-  auto half = [&](int k, int x) {
-    if (x % 2 == 0 || x == width - 1) {
-      return sample(k, x / 2, 1);
+  // Between two chroma rows: their rounded average.
+  auto between = [&](int k, int x) {
+    const Lanes above = full(k, x);
+    const Lanes below = full(k + 1, x);
+    Lanes average;
+    for (int i = 0; i < kLanes; ++i) {
+      average[i] = (above[i] + below[i] + 1) >> 1;
     }
-    return Add(sample(k, x / 2, 2), sample(k, x / 2 + 1, 2));
+    return average;
   };
-  // For the luma row above it: the full share less the half one.
-  auto up = [&](int k, int x) { return Subtract(full(k, x), half(k, x)); };
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -79,7 +80,7 @@ inline std::vector<uint32_t> ReferenceConvert(const uint8_t* picture, int width,
       if (y % 2 == 0) {
         sum = Add(luma, full(std::min(y / 2, chromaRows - 1), x));
       } else if ((y + 1) / 2 < chromaRows) {
-        sum = Add(Add(luma, half(y / 2, x)), up(y / 2 + 1, x));
+        sum = Add(luma, between(y / 2, x));
       } else {
         sum = Add(luma, full(y / 2, x));
       }

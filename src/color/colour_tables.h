@@ -20,7 +20,12 @@ using ChannelTableSet = std::array<ChannelTable, 3>;  // R, G, B
 
 // 8-bit luma to internal luma, 0 … 32767.
 using LumaLevelTable = SharedTable<int16_t, 256>;
-// 8-bit chroma to offset-binary 16-bit chroma, 32768 ± 32767·w.
+// Offset-binary 16-bit chroma: 32768 ± kChromaLevelOne·w, with w the chroma distribution (1 for
+// chroma 16 and 240). Half the range per unit leaves room for chroma beyond 16 and 240 (w up to
+// 128/112) and for the Lanczos filter's overshoot at sharp colour edges.
+constexpr double kChromaLevelOne = 32767 * 0.5;
+
+// 8-bit chroma to offset-binary 16-bit chroma.
 using ChromaLevelTable = SharedTable<uint16_t, 256>;
 
 // 8-bit chroma to its contribution to R, G or B at the internal scale.
@@ -28,7 +33,8 @@ struct ChromaMatrix8 {
   SharedTable<int32_t, 256> crR, cbG, crG, cbB;
 };
 
-// Offset-binary 16-bit chroma to its contribution at twice the internal scale.
+// Offset-binary 16-bit chroma, at the chroma level table's scale, to its contribution at twice
+// the internal scale.
 struct ChromaMatrix16 {
   SharedTable<int32_t, 65536> crR, cbG, crG, cbB;
 };

@@ -4,7 +4,8 @@ namespace color {
 
 void LoadKernelLevels(const LumaLevelTable& luma, const ChromaMatrix8& matrix, KernelLevels& levels) {
   for (int i = 0; i < 256; ++i) {
-    const int32_t l = luma[i];
+    constexpr int kOne = 1 << KernelLevels::kFractionBits;
+    const int32_t l = luma[i] * kOne + kOne / 2;
     for (int32_t& lane : levels.luma[i]) {
       lane = l;
     }
@@ -13,15 +14,16 @@ void LoadKernelLevels(const LumaLevelTable& luma, const ChromaMatrix8& matrix, K
     const int32_t crG = matrix.crG[i];
     const int32_t crR = matrix.crR[i];
     for (int k = 0; k < 3; ++k) {
+      const int32_t weight = kOne >> k;
       int32_t* cb = levels.cb[k][i];
       int32_t* cr = levels.cr[k][i];
-      cb[0] = cbB >> k;
-      cb[1] = cbG >> k;
+      cb[0] = cbB * weight;
+      cb[1] = cbG * weight;
       cb[2] = 0;
       cb[3] = 0;
       cr[0] = 0;
-      cr[1] = crG >> k;
-      cr[2] = crR >> k;
+      cr[1] = crG * weight;
+      cr[2] = crR * weight;
       cr[3] = 0;
     }
   }

@@ -46,7 +46,8 @@ class KernelScratch {
   uint16_t* ChromaPlane(int plane) {
     return chromaPlanes_.data() + static_cast<size_t>(plane) * lanczosWidth_ * lanczosHeight_;
   }
-  // One source chroma plane through the chroma level table, shifted right by 2.
+  // One source chroma plane through the chroma level table, as the signed input of the Lanczos
+  // passes.
   int16_t* ChromaLevels() { return chromaLevels_.data(); }
   // One vertically filtered chroma row, kRowPad replicated samples before it and the row's
   // last sample repeated after it up to the vector passes' reach.

@@ -36,12 +36,16 @@ inline __m128i Filter(const __m128i pairs[3], const PairedWeights& w) {
   return _mm_add_epi32(low, _mm_slli_epi32(high, 15));
 }
 
-// Two sets of four sums to eight offset-binary 16-bit values.
+// Two sets of four sums to eight saturated signed 16-bit values, the sums shifted right by
+// kShift.
+template <int kShift>
+inline __m128i Narrow(__m128i lo, __m128i hi) {
+  return _mm_packs_epi32(_mm_srai_epi32(lo, kShift), _mm_srai_epi32(hi, kShift));
+}
+
+// The same as offset-binary values, at twice the inputs' scale.
 inline __m128i OffsetBinary(__m128i lo, __m128i hi) {
-  const __m128i bias = _mm_set1_epi32(32768);
-  lo = _mm_sub_epi32(_mm_srai_epi32(lo, 14), bias);
-  hi = _mm_sub_epi32(_mm_srai_epi32(hi, 14), bias);
-  return _mm_xor_si128(_mm_packs_epi32(lo, hi), _mm_set1_epi16(-32768));
+  return _mm_xor_si128(Narrow<15>(lo, hi), _mm_set1_epi16(-32768));
 }
 
 inline __m128i Load(const int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
@@ -61,7 +65,7 @@ void VerticalChromaPassSse2(const int16_t* const rows[ChromaTaps::kTaps], const 
       lo[k] = _mm_unpacklo_epi16(a, b);
       hi[k] = _mm_unpackhi_epi16(a, b);
     }
-    const __m128i result = _mm_srli_epi16(OffsetBinary(Filter(lo, w), Filter(hi, w)), 2);
+    const __m128i result = Narrow<16>(Filter(lo, w), Filter(hi, w));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), result);
   }
   chroma_pass::VerticalSamples(rows, weights, x, count, out);

@@ -7,13 +7,15 @@
 
 namespace color {
 
-// The two passes that double a chroma plane with the Lanczos filter. Inputs are chroma level
-// table values shifted right by 2 (0 … 16383); a filtered sum of 16.16-weighted inputs is
-// shifted right by 14, made signed by subtracting 32768, saturated to 16 bits and made offset
-// binary again. The vector variants give the same values as the scalar definitions below.
+// The two passes that double a chroma plane with the Lanczos filter. Inputs are signed chroma,
+// kChromaLevelOne / 2 per unit of w: chroma level table values minus 32768, halved. A filtered
+// sum of 16.16-weighted inputs is shifted right by 16 (the vertical pass, keeping that scale)
+// or by 15 (the horizontal pass, back at the level table's scale) and saturated to 16 bits;
+// the horizontal pass writes it offset binary. The vector variants give the same values as the
+// scalar definitions below.
 
-// Vertical pass, one output row of `count` samples from six source rows and their weights,
-// written shifted right by 2 as the horizontal pass's input.
+// Vertical pass, one output row of `count` samples from six source rows and their weights, at
+// the inputs' scale as the horizontal pass's input.
 using VerticalChromaPassFn = void (*)(const int16_t* const rows[ChromaTaps::kTaps], const int32_t* weights,
                                       int count, int16_t* out);
 // Horizontal pass, 2 × count offset-binary outputs from a row of `count` inputs that is padded
@@ -45,8 +47,9 @@ void HorizontalChromaPassAvx2(const int16_t* row, const ChromaTaps& even, const 
 // translation unit keeps its own copies.
 namespace chroma_pass {
 
-// The filtered sum of six inputs; it always fits 32 bits (inputs below 2^14, weights summing
-// to 2^16 with lobes of less than 0.2), so the vectors' wrapping 32-bit sums are exact.
+// The filtered sum of six inputs. Inputs are at most 2^14 in size and the weights' sizes sum to
+// at most 1.41 · 2^16, so vertical outputs stay below 1.41 · 2^14 and even a horizontal sum
+// stays below 2^31: the vectors' wrapping 32-bit sums are exact.
 static inline int64_t Sum(const int16_t* const inputs[ChromaTaps::kTaps], const int32_t* weights, int at) {
   int64_t sum = 0;
   for (int j = 0; j < ChromaTaps::kTaps; ++j) {
@@ -55,14 +58,18 @@ static inline int64_t Sum(const int16_t* const inputs[ChromaTaps::kTaps], const 
   return sum;
 }
 
+static inline int16_t Saturate(int64_t v) {
+  return static_cast<int16_t>(std::clamp<int64_t>(v, -32768, 32767));
+}
+
 static inline uint16_t OffsetBinary(int64_t sum) {
-  return static_cast<uint16_t>(std::clamp<int64_t>((sum >> 14) - 32768, -32768, 32767) + 32768);
+  return static_cast<uint16_t>(Saturate(sum >> 15) + 32768);
 }
 
 static inline void VerticalSamples(const int16_t* const rows[ChromaTaps::kTaps], const int32_t* weights,
                                    int begin, int end, int16_t* out) {
   for (int x = begin; x < end; ++x) {
-    out[x] = static_cast<int16_t>(OffsetBinary(Sum(rows, weights, x)) >> 2);
+    out[x] = Saturate(Sum(rows, weights, x) >> 16);
   }
 }
 

@@ -35,11 +35,13 @@ inline __m256i Filter(const __m256i pairs[3], const PairedWeights& w) {
 
 // Unpack and pack both work within 128-bit lanes, so packing the sums of the low and high
 // unpacked halves returns the samples to their order.
+template <int kShift>
+inline __m256i Narrow(__m256i lo, __m256i hi) {
+  return _mm256_packs_epi32(_mm256_srai_epi32(lo, kShift), _mm256_srai_epi32(hi, kShift));
+}
+
 inline __m256i OffsetBinary(__m256i lo, __m256i hi) {
-  const __m256i bias = _mm256_set1_epi32(32768);
-  lo = _mm256_sub_epi32(_mm256_srai_epi32(lo, 14), bias);
-  hi = _mm256_sub_epi32(_mm256_srai_epi32(hi, 14), bias);
-  return _mm256_xor_si256(_mm256_packs_epi32(lo, hi), _mm256_set1_epi16(-32768));
+  return _mm256_xor_si256(Narrow<15>(lo, hi), _mm256_set1_epi16(-32768));
 }
 
 inline __m256i Load(const int16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
@@ -59,7 +61,7 @@ void VerticalChromaPassAvx2(const int16_t* const rows[ChromaTaps::kTaps], const 
       lo[k] = _mm256_unpacklo_epi16(a, b);
       hi[k] = _mm256_unpackhi_epi16(a, b);
     }
-    const __m256i result = _mm256_srli_epi16(OffsetBinary(Filter(lo, w), Filter(hi, w)), 2);
+    const __m256i result = Narrow<16>(Filter(lo, w), Filter(hi, w));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), result);
   }
   chroma_pass::VerticalSamples(rows, weights, x, count, out);

@@ -43,7 +43,7 @@ void BuildLuma(LumaLevelTable& table, const Bins& bins, const PictureParams& p) 
   }
   for (int i = 255; i >= 0; --i) {
     const double v = std::pow(cum[i] / cum[255], p.yGamma) * p.contrast + p.brightness - 1;
-    int32_t entry = TruncToEntry(v * 32767 * 0.25);
+    int32_t entry = RoundToEntry(v * 32767 * 0.25);
     entry = entry < 0 ? 0 : (entry > 32767 ? 32767 : entry);
     table.Set(i, static_cast<int16_t>(entry));
   }
@@ -76,16 +76,16 @@ void BuildChroma(ChromaLevelTable& level, ChromaMatrix8& matrix, const Bins& bin
     const double w = i == 128 ? 0.0 : std::pow(cum[std::abs(i - 128)] / normaliser, p.cGamma);
     const double sign = i > 128 ? 1.0 : (i < 128 ? -1.0 : 0.0);
 
-    const double v = sign * 32767 * w;
-    level.Set(i, v > 32767 ? 65535 : (!(v >= -32768) ? 0 : static_cast<uint16_t>(v + 32768)));
+    const double v = sign * kChromaLevelOne * w;
+    level.Set(i, v > 32767 ? 65535 : (!(v >= -32768) ? 0 : static_cast<uint16_t>(RoundToInt(v) + 32768)));
 
     // Chroma 0.5 ↔ 16383, four times the internal scale; the 0.25 brings it back.
     const double cv = sign * 16383 * w;
     const double s = p.saturation;
-    matrix.crR.Set(i, TruncToEntry(k.crR * cv * s * 0.25));
-    matrix.cbG.Set(i, TruncToEntry(k.cbG * cv * s * 0.25));
-    matrix.crG.Set(i, TruncToEntry(k.crG * cv * s * 0.25));
-    matrix.cbB.Set(i, TruncToEntry(k.cbB * cv * s * 0.25));
+    matrix.crR.Set(i, RoundToEntry(k.crR * cv * s * 0.25));
+    matrix.cbG.Set(i, RoundToEntry(k.cbG * cv * s * 0.25));
+    matrix.crG.Set(i, RoundToEntry(k.crG * cv * s * 0.25));
+    matrix.cbB.Set(i, RoundToEntry(k.cbB * cv * s * 0.25));
   }
 }
 

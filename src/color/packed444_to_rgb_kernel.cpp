@@ -31,7 +31,7 @@ bool ConvertPacked444ToRgb(const uint8_t* source, uint8_t* destination, int widt
                                          levels.Chroma(KernelLevels::kFull, chroma[1], chroma[0]));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(slots + x * KernelScratch::kSlots), sums);
     }
-    WriteSlotRow(slots, width, *tables.channelA, destination + y * pitch);
+    WriteSlotRow<KernelLevels::kFractionBits>(slots, width, *tables.channelA, destination + y * pitch);
   }
   return true;
 }

@@ -47,8 +47,11 @@ double OutputLight(const PictureParams& p, double v) {
 
 uint8_t ChannelByte(const PictureParams& p, int channel, double l) {
   const double exponent = p.displayGamma[channel] / 2.2 * p.monitorGamma[channel];
-  // A negative l with a fractional exponent has no real power: pow gives NaN, which rounds to 0.
-  const double o = (std::pow(l, exponent) * p.monitorContrast[channel] + p.monitorLevel[channel] - 1) * 255;
+  // Below black is black before the display gamma, so an out-of-gamut colour shows the
+  // calibrated black level rather than undoing it.
+  const double black = l < 0 ? 0.0 : l;
+  const double o =
+      (std::pow(black, exponent) * p.monitorContrast[channel] + p.monitorLevel[channel] - 1) * 255;
   return RoundToByte(o);
 }
 

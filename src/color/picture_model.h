@@ -40,7 +40,9 @@ std::array<double, 3> MatrixRgb(const PictureParams& p, int y, int cb, int cr);
 // applied in linear light, the output transfer applied.
 double OutputLight(const PictureParams& p, double v);
 
-// Steps 5.2 and 5.3 for channel `channel` (0 R, 1 G, 2 B) of the value l from OutputLight.
+// The display gamma, monitor calibration and rounding of channel `channel` (0 R, 1 G, 2 B) for
+// the value l from OutputLight; an l below 0 counts as 0, so it shows the channel's calibrated
+// black.
 uint8_t ChannelByte(const PictureParams& p, int channel, double l);
 
 // Steps 5.1 to 5.3 for channel `channel` of a matrixed value v.

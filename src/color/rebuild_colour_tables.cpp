@@ -9,14 +9,17 @@
 namespace color {
 namespace {
 
+// An index s above 32768 is w = s / kChromaLevelOne, chroma w / 2; its entry is twice the
+// model's contribution at the internal scale, kInternalOne · coefficient · saturation · w.
 void BuildChromaMatrix16(ChromaMatrix16& m, YuvMatrixCode code, double saturation) {
   const ChromaCoefficients k = GetChromaCoefficients(code);
+  const double scale = kInternalOne / kChromaLevelOne * saturation;
   for (int32_t i = 65535; i >= 0; --i) {
     const double s = i - 32768;
-    m.crR.Set(i, TruncToEntry(s * k.crR * saturation * 0.25));
-    m.cbG.Set(i, TruncToEntry(s * k.cbG * saturation * 0.25));
-    m.crG.Set(i, TruncToEntry(s * k.crG * saturation * 0.25));
-    m.cbB.Set(i, TruncToEntry(s * k.cbB * saturation * 0.25));
+    m.crR.Set(i, RoundToEntry(s * k.crR * scale));
+    m.cbG.Set(i, RoundToEntry(s * k.cbG * scale));
+    m.crG.Set(i, RoundToEntry(s * k.crG * scale));
+    m.cbB.Set(i, RoundToEntry(s * k.cbB * scale));
   }
 }
 

@@ -3,21 +3,26 @@
 #include <cstring>
 
 #include "color/colour_state.h"
+#include "color/fixed_point.h"
 #include "color/yv12_kernel_frame.h"
 
 namespace color {
 namespace {
 
-// Chroma factors at 1.0 = 4095 applied to signed 16-bit chroma, keeping the high 16 bits of
-// the product: red from Cr, green from Cr and from Cb, blue from Cb.
-constexpr int32_t kRedFromCr = 5747;
-constexpr int32_t kGreenFromCr = -2925;
-constexpr int32_t kGreenFromCb = -1095;
-constexpr int32_t kBlueFromCb = 7262;
+// BT.601's chroma factors (Kr 0.299, Kb 0.114) at 1.0 = 4095, applied to signed 16-bit chroma
+// (32767 for chroma 0.5) keeping the high 16 bits of the product: red from Cr 2 (1 − Kr) =
+// 1.402, green from Cr 2 Kr (1 − Kr) / Kg = 0.71414 and from Cb 2 Kb (1 − Kb) / Kg = 0.34414,
+// blue from Cb 2 (1 − Kb) = 1.772. Near black under a steep output transfer even 0.1 % off
+// shows as levels.
+constexpr int32_t kRedFromCr = 5741;
+constexpr int32_t kGreenFromCr = -2924;
+constexpr int32_t kGreenFromCb = -1409;
+constexpr int32_t kBlueFromCb = 7257;
 
-// The per-level terms of one picture. Luma is the level table halved (−16384 … 16383) and no
-// chroma term exceeds 3632 in size, so every sum stays inside signed 16 bits: the 16-bit
-// saturation can never act, and the raw 16 bits of the 32-bit sum index the tables directly.
+// The per-level terms of one picture, each rounded to nearest since a pixel adds them as they
+// are. Luma is the level table at set B's scale (0 … 16380) and no chroma term exceeds 4150 in
+// size (chroma 0), so every sum stays inside signed 16 bits: the 16-bit saturation can never
+// act, and the raw 16 bits of the 32-bit sum index the tables directly.
 struct FastLevels {
   int32_t luma[256];
   int32_t blueFromCb[256];
@@ -26,14 +31,18 @@ struct FastLevels {
   int32_t redFromCr[256];
 };
 
+// The high 16 bits of a chroma value times a factor, rounded.
+inline int32_t HighRounded(int32_t chroma, int32_t factor) { return (chroma * factor + 32768) >> 16; }
+
 void LoadFastLevels(const ColourTables& tables, FastLevels& levels) {
   for (int i = 0; i < 256; ++i) {
-    levels.luma[i] = (*tables.lumaLevel)[i] >> 1;
-    const int32_t c = static_cast<int32_t>((*tables.chromaLevel)[i]) - 32768;
-    levels.blueFromCb[i] = (c * kBlueFromCb) >> 16;
-    levels.greenFromCb[i] = (c * kGreenFromCb) >> 16;
-    levels.greenFromCr[i] = (c * kGreenFromCr) >> 16;
-    levels.redFromCr[i] = (c * kRedFromCr) >> 16;
+    levels.luma[i] = RoundToInt((*tables.lumaLevel)[i] * (kSetBOne / kInternalOne));
+    // Chroma at twice the level table's scale (32767 for chroma 0.5).
+    const int32_t c = 2 * (static_cast<int32_t>((*tables.chromaLevel)[i]) - 32768);
+    levels.blueFromCb[i] = HighRounded(c, kBlueFromCb);
+    levels.greenFromCb[i] = HighRounded(c, kGreenFromCb);
+    levels.greenFromCr[i] = HighRounded(c, kGreenFromCr);
+    levels.redFromCr[i] = HighRounded(c, kRedFromCr);
   }
 }
 

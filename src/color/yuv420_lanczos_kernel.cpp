@@ -20,7 +20,7 @@ void UpsampleChromaPlane(const uint8_t* plane, const ChromaLevelTable& chromaLev
                          int chromaWidth, int chromaHeight, uint16_t* out) {
   int16_t levels[256];
   for (int i = 0; i < 256; ++i) {
-    levels[i] = static_cast<int16_t>(chromaLevel[i] >> 2);
+    levels[i] = static_cast<int16_t>((chromaLevel[i] - 32768) >> 1);
   }
   int16_t* mapped = scratch.ChromaLevels();
   const size_t samples = static_cast<size_t>(chromaWidth) * chromaHeight;
@@ -103,7 +103,7 @@ bool ConvertYv12Lanczos(const uint8_t* source, uint8_t* destination, int width, 
     const ptrdiff_t at = static_cast<ptrdiff_t>(y) * width;
     SumRow(luma + at, scratch.ChromaPlane(0) + at, scratch.ChromaPlane(1) + at, matrix, width, ycOffset,
            slots);
-    WriteSlotRow(slots, width, channels, frame.TargetRow(y));
+    WriteSlotRow<0>(slots, width, channels, frame.TargetRow(y));
   }
   return frame.Finish();
 }

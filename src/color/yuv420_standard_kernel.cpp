@@ -105,13 +105,17 @@ bool ConvertYv12Standard(const uint8_t* source, uint8_t* destination, int width,
           frame.U() + static_cast<ptrdiff_t>(j) * chromaWidth, chromaWidth, ycOffset, scratch.Row(pair, 0),
           scratch.Row(pair, 1), scratch.Row(previous, 1));
     if (j > 0) {
-      WriteSlotRow(scratch.Row(previous, 0), width, channels, frame.TargetRow(2 * j - 2));
-      WriteSlotRow(scratch.Row(previous, 1), width, channels, frame.TargetRow(2 * j - 1));
+      WriteSlotRow<KernelLevels::kFractionBits>(scratch.Row(previous, 0), width, channels,
+                                                frame.TargetRow(2 * j - 2));
+      WriteSlotRow<KernelLevels::kFractionBits>(scratch.Row(previous, 1), width, channels,
+                                                frame.TargetRow(2 * j - 1));
     }
   }
   const int last = (chromaHeight - 1) & 1;
-  WriteSlotRow(scratch.Row(last, 0), width, channels, frame.TargetRow(height - 2));
-  WriteSlotRow(scratch.Row(last, 1), width, channels, frame.TargetRow(height - 1));
+  WriteSlotRow<KernelLevels::kFractionBits>(scratch.Row(last, 0), width, channels,
+                                            frame.TargetRow(height - 2));
+  WriteSlotRow<KernelLevels::kFractionBits>(scratch.Row(last, 1), width, channels,
+                                            frame.TargetRow(height - 1));
   return frame.Finish();
 }
 

@@ -47,7 +47,7 @@ bool ConvertYuy2(const uint8_t* source, ptrdiff_t sourcePitch, uint8_t* destinat
   int32_t* slots = scratch.Row(0, 0);
   for (int y = 0; y < height; ++y) {
     SumRow(levels, source + y * sourcePitch, width, slots);
-    WriteSlotRow(slots, width, *tables.channelA, destination + y * pitch);
+    WriteSlotRow<KernelLevels::kFractionBits>(slots, width, *tables.channelA, destination + y * pitch);
   }
   return true;
 }

@@ -38,7 +38,7 @@ struct Sse2Rows {
 
 void BandRows::Reserve(int width) {
   const size_t size = static_cast<size_t>(std::max(width, 0));
-  for (std::vector<uint64_t>* row : {&full, &half[0], &half[1]}) {
+  for (std::vector<uint64_t>* row : {&full[0], &full[1]}) {
     if (row->size() < size) {
       row->resize(size);
     }

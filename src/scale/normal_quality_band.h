@@ -22,21 +22,22 @@ struct NormalQualityBand {
   int chromaRows = 0;
 };
 
-// Chroma of one chroma row spread over a luma row at full and at half vertical weight, one
-// 64-bit word (four 16-bit lanes) per pixel; two half rows are kept for the odd luma rows.
+// Chroma of one chroma row spread along the luma row co-sited with it, one 64-bit word (four
+// 16-bit lanes) per pixel; two are kept for the luma rows between two chroma rows.
 struct BandRows {
-  std::vector<uint64_t> full;
-  std::vector<uint64_t> half[2];
+  std::vector<uint64_t> full[2];
   // Grows the rows for a picture `width` pixels wide; never shrinks them.
   void Reserve(int width);
 };
 
 // Every pixel is its luma entry plus the U and V entries of the chroma samples around it
-// (weight 1 co-sited, 1/2 beside, 1/4 diagonal, as arithmetic shifts of each entry), summed
-// with 16-bit saturation, then one output-table byte per channel. Rows below the last chroma
-// row and the last column take the last chroma sample with full weight. Partial sums
-// saturate in a fixed order: horizontal pairs of shifted entries first, then luma plus the
-// chroma row above, then the chroma row below.
+// (weight 1 co-sited, 1/2 beside, 1/4 diagonal), summed with 16-bit saturation, then one
+// output-table byte per channel. Along a chroma row, a pixel between two samples takes the
+// left one's entries shifted right by 1 and the right one's full entries less theirs, so a
+// flat area loses no bits; a luma row between two chroma rows takes the rounded average of the
+// two rows so spread. Rows below the last chroma row and the last column take the last chroma
+// sample with full weight. Partial sums saturate in a fixed order: along the chroma row first,
+// then luma plus the chroma.
 void ConvertBandSse2(const NormalQualityBand& band, const InputTable& in, const OutputTables& out,
                      BandRows& rows);
 // The same bytes with AVX2 gathers for the output lookups; only where the processor has AVX2.

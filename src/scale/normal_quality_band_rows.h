@@ -26,19 +26,22 @@ namespace {
   return _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(a), _mm_castsi128_pd(b), 1));
 }
 
-// Two neighbouring chroma samples at weights 1, 1/2 and 1/4.
+// Two neighbouring chroma samples at weights 1 and 1/2. A half is the entries shifted; its
+// complement is the full share less that half, so the two halves of a flat area add up to the
+// full share instead of losing the bits shifted out.
 struct ChromaPair {
   __m128i w1;
   __m128i w2;
-  __m128i w4;
+  __m128i w2Complement;
 };
 
 [[gnu::always_inline]] inline ChromaPair LoadChroma(const InputTable& in, const uint8_t* u, const uint8_t* v,
                                                     int j) {
   const __m128i cu = LoadEntries(in.u, u[j], u[j + 1]);
   const __m128i cv = LoadEntries(in.v, v[j], v[j + 1]);
-  return {_mm_adds_epi16(cu, cv), _mm_adds_epi16(_mm_srai_epi16(cu, 1), _mm_srai_epi16(cv, 1)),
-          _mm_adds_epi16(_mm_srai_epi16(cu, 2), _mm_srai_epi16(cv, 2))};
+  const __m128i w1 = _mm_adds_epi16(cu, cv);
+  const __m128i w2 = _mm_adds_epi16(_mm_srai_epi16(cu, 1), _mm_srai_epi16(cv, 1));
+  return {w1, w2, _mm_subs_epi16(w1, w2)};
 }
 
 [[gnu::always_inline]] inline void Store2(uint64_t* p, __m128i even, __m128i odd) {
@@ -46,48 +49,51 @@ struct ChromaPair {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2), _mm_unpackhi_epi64(even, odd));
 }
 
-// Pixels 2j … 2j + 3 from samples j, j + 1 and the first sample of the next pair.
-[[gnu::always_inline]] inline void StorePair(const ChromaPair& p, const ChromaPair& next, uint64_t* full,
-                                             uint64_t* half, bool withFull) {
-  Store2(half, p.w2, _mm_adds_epi16(p.w4, Straddle(p.w4, next.w4)));
-  if (withFull) {
-    Store2(full, p.w1, _mm_adds_epi16(p.w2, Straddle(p.w2, next.w2)));
-  }
+// Pixels 2j … 2j + 3 from samples j, j + 1 and the first sample of the next pair: between two
+// samples the left one's half and the right one's complement.
+[[gnu::always_inline]] inline void StorePair(const ChromaPair& p, const ChromaPair& next, uint64_t* full) {
+  Store2(full, p.w1, _mm_adds_epi16(p.w2, Straddle(p.w2Complement, next.w2Complement)));
 }
 
 [[gnu::always_inline]] inline void StoreHigh(uint64_t* p, __m128i value) {
   _mm_storeh_pd(reinterpret_cast<double*>(p), _mm_castsi128_pd(value));
 }
 
+// One chroma row spread along the luma row co-sited with it.
 void ExpandChromaRow(const InputTable& in, const uint8_t* u, const uint8_t* v, int chromaWidth,
-                     uint64_t* full, uint64_t* half, bool withFull) {
+                     uint64_t* full) {
   ChromaPair current = LoadChroma(in, u, v, 0);
   for (int j = 2; j < chromaWidth; j += 2) {
     const ChromaPair next = LoadChroma(in, u, v, j);
-    StorePair(current, next, full + 2 * (j - 2), half + 2 * (j - 2), withFull);
+    StorePair(current, next, full + 2 * (j - 2));
     current = next;
   }
-  const int lastPair = 2 * (chromaWidth - 2);
-  StorePair(current, current, full + lastPair, half + lastPair, withFull);
+  StorePair(current, current, full + 2 * (chromaWidth - 2));
   // The last column has no sample to its right: it takes the last one at full weight.
-  const int lastPixel = 2 * chromaWidth - 1;
-  StoreHigh(half + lastPixel, current.w2);
-  if (withFull) {
-    StoreHigh(full + lastPixel, current.w1);
-  }
+  StoreHigh(full + 2 * chromaWidth - 1, current.w1);
 }
 
-// Luma plus the chroma row `above`, plus `below` for a row between two chroma rows, for
-// pixels x and x + 1.
+// (a + b + 1) >> 1 per signed lane, without overflow: the unsigned rounding average of the
+// values made offset binary.
+[[gnu::always_inline]] inline __m128i Average(__m128i a, __m128i b) {
+  const __m128i bias = _mm_set1_epi16(-32768);
+  return _mm_xor_si128(_mm_avg_epu16(_mm_xor_si128(a, bias), _mm_xor_si128(b, bias)), bias);
+}
+
+inline __m128i LoadRow(const uint64_t* row, int x) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+}
+
+// Luma plus the spread chroma row `above`, or for a luma row between two chroma rows the
+// rounded average of `above` and `below`, for pixels x and x + 1.
 template <bool kBetween>
 [[gnu::always_inline]] inline __m128i SumPair(const InputTable& in, const uint8_t* y, const uint64_t* above,
                                               const uint64_t* below, int x) {
-  __m128i sum = _mm_adds_epi16(LoadEntries(in.y, y[x], y[x + 1]),
-                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + x)));
+  __m128i chroma = LoadRow(above, x);
   if constexpr (kBetween) {
-    sum = _mm_adds_epi16(sum, _mm_loadu_si128(reinterpret_cast<const __m128i*>(below + x)));
+    chroma = Average(chroma, LoadRow(below, x));
   }
-  return sum;
+  return _mm_adds_epi16(LoadEntries(in.y, y[x], y[x + 1]), chroma);
 }
 
 // The output bytes of one pixel from its summed lanes.
@@ -108,24 +114,24 @@ template <typename Emitter>
   for (int c = 0; 2 * c - 1 < band.rows; ++c) {
     const bool haveChroma = c < band.chromaRows;
     const bool evenRow = 2 * c < band.rows;
-    uint64_t* half = rows.half[c & 1].data();
+    const uint64_t* previous = rows.full[(c - 1) & 1].data();
+    // Below the last chroma row, the last one again.
+    const uint64_t* current = previous;
     if (haveChroma) {
       const ptrdiff_t offset = static_cast<ptrdiff_t>(c) * chromaWidth;
-      ExpandChromaRow(in, band.u + offset, band.v + offset, chromaWidth, rows.full.data(), half, evenRow);
+      ExpandChromaRow(in, band.u + offset, band.v + offset, chromaWidth, rows.full[c & 1].data());
+      current = rows.full[c & 1].data();
     }
     if (c > 0) {
       const int odd = 2 * c - 1;
       if (haveChroma) {
-        Emitter::template Row<true>(in, out, lumaRow(odd), rows.half[(c - 1) & 1].data(), half, width,
-                                    destinationRow(odd));
+        Emitter::template Row<true>(in, out, lumaRow(odd), previous, current, width, destinationRow(odd));
       } else {
-        Emitter::template Row<false>(in, out, lumaRow(odd), rows.full.data(), nullptr, width,
-                                     destinationRow(odd));
+        Emitter::template Row<false>(in, out, lumaRow(odd), previous, nullptr, width, destinationRow(odd));
       }
     }
     if (evenRow) {
-      Emitter::template Row<false>(in, out, lumaRow(2 * c), rows.full.data(), nullptr, width,
-                                   destinationRow(2 * c));
+      Emitter::template Row<false>(in, out, lumaRow(2 * c), current, nullptr, width, destinationRow(2 * c));
     }
   }
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "color/fixed_point.h"
 #include "color/transfer.h"
 #include "color/yuv_matrix.h"
 
@@ -11,8 +12,8 @@ namespace {
 constexpr double kLumaScale = 32767 * 0.25;  // 16-bit value of 1.0
 constexpr double kChromaScale = 16383;       // chroma value of a full-scale magnitude
 
-// Truncated toward zero and clamped to the 16-bit lane; a value that is not a number adds
-// nothing.
+// Rounded to nearest, since a pixel sums several entries, and clamped to the 16-bit lane; a
+// value that is not a number adds nothing.
 int16_t ToLane(double value) {
   if (std::isnan(value)) {
     return 0;
@@ -23,7 +24,7 @@ int16_t ToLane(double value) {
   if (value >= 32767.0) {
     return 32767;
   }
-  return static_cast<int16_t>(std::trunc(value));
+  return static_cast<int16_t>(color::RoundToInt(value));
 }
 
 // Unknown transfer types pass values through unchanged.
@@ -36,13 +37,11 @@ double Encode(int32_t type, double linear) {
                                                                            : linear;
 }
 
-// Rounded half up and clamped; a negative encoded value or a result that is not a number is
-// black.
+// Rounded half up and clamped; a result that is not a number gives 0. A negative encoded value
+// is black before the gamma, so it shows the calibrated black level of the channel.
 uint8_t OutputByte(double encoded, double gamma, double contrast, double level) {
-  if (encoded < 0) {
-    return 0;
-  }
-  const double t = (std::pow(encoded, gamma) * contrast + level - 1) * 255;
+  const double black = encoded < 0 ? 0.0 : encoded;
+  const double t = (std::pow(black, gamma) * contrast + level - 1) * 255;
   if (std::isnan(t) || t < 0) {
     return 0;
   }
@@ -73,6 +72,8 @@ std::array<double, 256> LumaDistribution(const std::array<uint64_t, 256>& counts
 }
 
 // Cumulative distribution of chroma magnitudes d = |c − 128|, the two sides counted together.
+// Magnitude 128 is reached by chroma 0 alone, which counts twice in place of its missing
+// partner, so flat statistics continue the ramp d / 112 to it.
 std::array<double, 129> ChromaDistribution(const std::array<uint64_t, 256>& counts) {
   auto pair = [&counts](int d) { return static_cast<double>(counts[128 - d] + counts[128 + d]); };
   double total = 0;
@@ -86,7 +87,7 @@ std::array<double, 129> ChromaDistribution(const std::array<uint64_t, 256>& coun
   for (int d = 1; d <= 127; ++d) {
     g[d] = g[d - 1] + pair(d) + prior;
   }
-  g[128] = g[127];
+  g[128] = g[127] + 2 * static_cast<double>(counts[0]) + prior;
   return g;
 }
 

@@ -47,11 +47,15 @@ class ColourTablesTest : public ::testing::Test {
 TEST_F(ColourTablesTest, NeutralEntries) {
   EXPECT_EQ((*T().lumaLevel)[0], 0);
   EXPECT_EQ((*T().lumaLevel)[16], 0);
-  EXPECT_EQ((*T().lumaLevel)[235], 8191);
-  EXPECT_EQ((*T().lumaLevel)[255], 8191);
+  // Entries are rounded to nearest: 1.0 is 8191.75.
+  EXPECT_EQ((*T().lumaLevel)[235], 8192);
+  EXPECT_EQ((*T().lumaLevel)[255], 8192);
   EXPECT_EQ((*T().chromaLevel)[128], 32768);
-  EXPECT_EQ((*T().chromaLevel)[240], 65535);
-  EXPECT_EQ((*T().chromaLevel)[16], 1);
+  // Half the 16-bit range per unit, so chroma 0 and 255 keep the ramp.
+  EXPECT_EQ((*T().chromaLevel)[240], 49152);
+  EXPECT_EQ((*T().chromaLevel)[16], 16384);
+  EXPECT_EQ((*T().chromaLevel)[255], 51346);
+  EXPECT_EQ((*T().chromaLevel)[0], 14044);
   for (int c = 0; c < 3; ++c) {
     const ChannelTable& a = (*T().channelA)[c];
     const ChannelTable& b = (*T().channelB)[c];
@@ -224,12 +228,12 @@ TEST_F(ColourTablesTest, SettersOnlyStore) {
   SetMonitorLevel(1.1, 1.0, 1.0);
   SetYGamma(2.0);
   EXPECT_EQ((*T().channelA)[0][0], before);
-  EXPECT_EQ((*T().lumaLevel)[126], 4114);
+  EXPECT_EQ((*T().lumaLevel)[126], 4115);
   BuildChannelTables(2.2, 2.2, 2.2);
   EXPECT_EQ((*T().channelA)[0][0], 26);  // Red black lifted by 0.1 × 255 = 25.5, rounded up.
   EXPECT_EQ((*T().channelA)[1][0], 0);
   BuildLevelTables();
-  EXPECT_EQ((*T().lumaLevel)[126], static_cast<int16_t>(std::pow(110 / 219.0, 2.0) * 32767 * 0.25));
+  EXPECT_EQ((*T().lumaLevel)[126], std::lround(std::pow(110 / 219.0, 2.0) * 32767 * 0.25));
 }
 
 TEST_F(ColourTablesTest, RebuildRestoresNeutralDisplayGammas) {
@@ -249,10 +253,9 @@ TEST_F(ColourTablesTest, SaturationAloneLeavesTheSixteenBitMatrix) {
   EXPECT_NEAR(T().chromaMatrix8->crR[240], 2 * crR8, 1);
   RebuildColourTables();
   EXPECT_NEAR(T().chromaMatrix16->crR[65535], 2 * crR16, 1);
-  // Offset binary: 32768 is no chroma, 65535 is chroma +0.5 at twice the internal scale.
+  // Offset binary: 32768 is no chroma, 65535 is chroma +1 at twice the internal scale.
   EXPECT_EQ(T().chromaMatrix16->cbB[32768], 0);
-  EXPECT_EQ(T().chromaMatrix16->cbG[0],
-            static_cast<int32_t>(-32768 * GetChromaCoefficients(4).cbG * 2.0 * 0.25));
+  EXPECT_EQ(T().chromaMatrix16->cbG[0], std::lround(-32768 * GetChromaCoefficients(4).cbG * 2.0 * 0.5));
 }
 
 TEST_F(ColourTablesTest, DetailStretchesAndResetRestores) {
@@ -273,11 +276,11 @@ TEST_F(ColourTablesTest, DetailStretchesAndResetRestores) {
   BuildLevelTables();
   EXPECT_GT((*T().lumaLevel)[40], linear[40] + 300);
   EXPECT_EQ((*T().lumaLevel)[16], 0);
-  EXPECT_EQ((*T().lumaLevel)[235], 8191);
+  EXPECT_EQ((*T().lumaLevel)[235], 8192);
   EXPECT_GT((*T().chromaLevel)[134], linearChroma[134] + 1000);
   EXPECT_LT((*T().chromaLevel)[122], linearChroma[122] - 1000);
   EXPECT_EQ((*T().chromaLevel)[128], 32768);
-  EXPECT_EQ((*T().chromaLevel)[240], 65535);
+  EXPECT_EQ((*T().chromaLevel)[240], 49152);
 
   for (int i = 0; i < 16; ++i) {
     DecayHistograms();

@@ -175,20 +175,21 @@ TEST_F(RgbKernelTest, Yuy2FollowsItsPairsAndHonoursThePitch) {
       for (int x = 0; x < w; ++x) {
         const int i = x / 2;
         const uint8_t* pair = row + 4 * i;
-        const int32_t l = (*T().lumaLevel)[pair[2 * (x & 1)]];
+        // In quarters of the internal scale, rounded at the end.
+        const int32_t l = 4 * (*T().lumaLevel)[pair[2 * (x & 1)]] + 2;
         int32_t b, g, r;
         if (x % 2 == 0 || i + 1 == pairs) {
-          b = m.cbB[pair[1]];
-          g = m.cbG[pair[1]] + m.crG[pair[3]];
-          r = m.crR[pair[3]];
+          b = 4 * m.cbB[pair[1]];
+          g = 4 * (m.cbG[pair[1]] + m.crG[pair[3]]);
+          r = 4 * m.crR[pair[3]];
         } else {
           const uint8_t* next = pair + 4;
-          b = (m.cbB[pair[1]] >> 1) + (m.cbB[next[1]] >> 1);
-          g = (m.cbG[pair[1]] >> 1) + (m.crG[pair[3]] >> 1) + (m.cbG[next[1]] >> 1) + (m.crG[next[3]] >> 1);
-          r = (m.crR[pair[3]] >> 1) + (m.crR[next[3]] >> 1);
+          b = 2 * (m.cbB[pair[1]] + m.cbB[next[1]]);
+          g = 2 * (m.cbG[pair[1]] + m.crG[pair[3]] + m.cbG[next[1]] + m.crG[next[3]]);
+          r = 2 * (m.crR[pair[3]] + m.crR[next[3]]);
         }
         uint8_t expected[4];
-        PutPixel(*T().channelA, expected, l + b, l + g, l + r);
+        PutPixel(*T().channelA, expected, (l + b) >> 2, (l + g) >> 2, (l + r) >> 2);
         ASSERT_EQ(0, std::memcmp(out.At(x, y), expected, 4)) << w << ": " << x << "," << y;
       }
       EXPECT_EQ(out.At(w, y)[0], 0xA5);

@@ -36,7 +36,7 @@ TEST(ChromaPassesTest, VectorVariantsMatchTheScalarDefinition) {
   for (int count = 1; count <= 70; ++count) {
     std::vector<int16_t> rows(6 * count);
     for (int16_t& v : rows) {
-      v = static_cast<int16_t>(random() % 16384);
+      v = static_cast<int16_t>(static_cast<int>(random() % 32769) - 16384);
     }
     const int16_t* rowPointers[6];
     for (int j = 0; j < 6; ++j) {
@@ -44,7 +44,7 @@ TEST(ChromaPassesTest, VectorVariantsMatchTheScalarDefinition) {
     }
     std::vector<int16_t> padded(KernelScratch::kRowPad + PaddedRowLength(count));
     for (int16_t& v : padded) {
-      v = static_cast<int16_t>(random() % 16384);
+      v = static_cast<int16_t>(static_cast<int>(random() % 32769) - 16384);
     }
     const int16_t* row = padded.data() + KernelScratch::kRowPad;
     std::vector<int16_t> verticalRef(count);

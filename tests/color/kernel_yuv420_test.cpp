@@ -24,7 +24,8 @@ Bgrx Convert(Kernel kernel, Yv12& p, int offset = 0, ptrdiff_t pitch = 0) {
 }
 
 // The standard kernel step by step: luma into two row-pair buffers, every chroma share added
-// on its own, the previous pair's odd row completed by the next chroma row.
+// on its own, the previous pair's odd row completed by the next chroma row. Sums are kept in
+// quarters of the internal scale, so the shares are exact, and rounded at the end.
 Bgrx ReferenceStandard(Yv12& p, int offset) {
   const ColourTables& t = T();
   const int w = p.width, h = p.height, cw = w / 2, ch = h / 2;
@@ -34,14 +35,14 @@ Bgrx ReferenceStandard(Yv12& p, int offset) {
   auto write = [&](int pair, int y0) {
     for (int r = 0; r < 2; ++r) {
       for (int x = 0; x < w; ++x) {
-        PutPixel(*t.channelA, out.At(x, y0 + r), slot(pair, r, x, 0), slot(pair, r, x, 1),
-                 slot(pair, r, x, 2));
+        PutPixel(*t.channelA, out.At(x, y0 + r), slot(pair, r, x, 0) >> 2, slot(pair, r, x, 1) >> 2,
+                 slot(pair, r, x, 2) >> 2);
       }
     }
   };
   // One table value v into a row with the even-row pattern (full) or the odd-row one (half).
   auto spread = [&](int pair, int row, int i, int c, int32_t v, bool full) {
-    const int32_t centre = full ? v : v >> 1;
+    const int32_t centre = full ? 4 * v : 2 * v;
     slot(pair, row, 2 * i, c) += centre;
     slot(pair, row, 2 * i + 1, c) += i + 1 < cw ? centre >> 1 : centre;
     if (i > 0) {
@@ -54,7 +55,7 @@ Bgrx ReferenceStandard(Yv12& p, int offset) {
     for (int r = 0; r < 2; ++r) {
       for (int x = 0; x < w; ++x) {
         for (int c = 0; c < 3; ++c) {
-          slot(cur, r, x, c) = (*t.lumaLevel)[p.Y(x, 2 * j + r)];
+          slot(cur, r, x, c) = 4 * (*t.lumaLevel)[p.Y(x, 2 * j + r)] + 2;
         }
       }
     }
@@ -83,16 +84,16 @@ int16_t Saturate(int32_t v) { return static_cast<int16_t>(std::clamp(v, -32768, 
 
 Bgrx ReferenceFast(Yv12& p) {
   const ColourTables& t = T();
-  auto high = [](int32_t c, int32_t k) { return static_cast<int16_t>((c * k) >> 16); };
+  auto high = [](int32_t c, int32_t k) { return static_cast<int16_t>((c * k + 32768) >> 16); };
   Bgrx out(p.width, p.height);
   for (int y = 0; y < p.height; ++y) {
     for (int x = 0; x < p.width; ++x) {
-      const int16_t l = static_cast<int16_t>((*t.lumaLevel)[p.Y(x, y)] >> 1);
-      const int32_t u = (*t.chromaLevel)[p.U(x / 2, y / 2)] - 32768;
-      const int32_t v = (*t.chromaLevel)[p.V(x / 2, y / 2)] - 32768;
-      const int16_t b = Saturate(l + high(u, 7262));
-      const int16_t g = Saturate(Saturate(l + high(u, -1095)) + high(v, -2925));
-      const int16_t r = Saturate(l + high(v, 5747));
+      const int16_t l = static_cast<int16_t>(std::lround((*t.lumaLevel)[p.Y(x, y)] * 4095 / (32767 * 0.25)));
+      const int32_t u = 2 * ((*t.chromaLevel)[p.U(x / 2, y / 2)] - 32768);
+      const int32_t v = 2 * ((*t.chromaLevel)[p.V(x / 2, y / 2)] - 32768);
+      const int16_t b = Saturate(l + high(u, 7257));
+      const int16_t g = Saturate(Saturate(l + high(u, -1409)) + high(v, -2924));
+      const int16_t r = Saturate(l + high(v, 5741));
       PutPixel(*t.channelB, out.At(x, y), b, g, r);
     }
   }
@@ -113,19 +114,18 @@ std::vector<uint16_t> ReferenceUpsample(Yv12& p, bool vPlane) {
     index = std::clamp(first + j, 0, count - 1);
     return static_cast<int64_t>(Lanczos3(first + j + 0.5 - centre) / sum * 65536.0);
   };
-  auto offsetBinary = [](int64_t sum) {
-    return static_cast<uint16_t>(std::clamp<int64_t>((sum >> 14) - 32768, -32768, 32767) + 32768);
-  };
-  std::vector<uint16_t> vertical(static_cast<size_t>(cw) * p.height);
+  auto saturate = [](int64_t v) { return static_cast<int16_t>(std::clamp<int64_t>(v, -32768, 32767)); };
+  // Signed chroma at half the level table's scale, kept by the vertical pass.
+  std::vector<int16_t> vertical(static_cast<size_t>(cw) * p.height);
   for (int y = 0; y < p.height; ++y) {
     for (int x = 0; x < cw; ++x) {
       int64_t sum = 0;
       for (int j = 0; j < 6; ++j) {
         int row;
         const int64_t weight = taps(ch, y, j, row);
-        sum += ((*t.chromaLevel)[vPlane ? p.V(x, row) : p.U(x, row)] >> 2) * weight;
+        sum += (((*t.chromaLevel)[vPlane ? p.V(x, row) : p.U(x, row)] - 32768) >> 1) * weight;
       }
-      vertical[static_cast<size_t>(y) * cw + x] = offsetBinary(sum);
+      vertical[static_cast<size_t>(y) * cw + x] = saturate(sum >> 16);
     }
   }
   std::vector<uint16_t> full(static_cast<size_t>(p.width) * p.height);
@@ -135,9 +135,9 @@ std::vector<uint16_t> ReferenceUpsample(Yv12& p, bool vPlane) {
       for (int j = 0; j < 6; ++j) {
         int column;
         const int64_t weight = taps(cw, x, j, column);
-        sum += (vertical[static_cast<size_t>(y) * cw + column] >> 2) * weight;
+        sum += vertical[static_cast<size_t>(y) * cw + column] * weight;
       }
-      full[static_cast<size_t>(y) * p.width + x] = offsetBinary(sum);
+      full[static_cast<size_t>(y) * p.width + x] = static_cast<uint16_t>(saturate(sum >> 15) + 32768);
     }
   }
   return full;
@@ -197,7 +197,7 @@ TEST_F(Yuv420KernelTest, SingleRedSampleSpreadsBilinearlyIncludingTheRowAbove) {
   const int32_t l = (*T().lumaLevel)[126];
   const int32_t cr = (*T().chromaMatrix8).crR[240];
   const ChannelTable& red = (*T().channelA)[0];
-  auto expected = [&](int share) { return red[static_cast<uint16_t>(l + (cr >> share))]; };
+  auto expected = [&](int share) { return red[static_cast<uint16_t>((4 * l + 2 + (4 * cr >> share)) >> 2)]; };
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 12; ++x) {
       const int dx = std::abs(x - 6), dy = y - 4;
@@ -261,8 +261,8 @@ TEST_F(Yuv420KernelTest, FastKernelIgnoresSaturationAndMatrix) {
 }
 
 // Flat chroma: no interpolation error, only the tables' sampling, so every kernel is within
-// one step of the exact model. The fast kernel's fixed factors (1.4034, 0.7143, 0.2674,
-// 1.7733 per unit of chroma) differ from code 4's (1.402, 0.71414, 0.34414, 1.772); with the
+// one step of the exact model. The fast kernel's fixed factors (1.4020, 0.7141, 0.3441,
+// 1.7721 per unit of chroma) differ from code 4's (1.402, 0.71414, 0.34414, 1.772); with the
 // identity tail its bound is 255 × the largest channel difference that makes, plus one.
 TEST_F(Yuv420KernelTest, KernelsFollowTheModelOnFlatChroma) {
   const int lumas[] = {16, 40, 126, 200, 235};
@@ -289,7 +289,7 @@ TEST_F(Yuv420KernelTest, KernelsFollowTheModelOnFlatChroma) {
   SetLevels(1.0, 1.0, 1.0);
   const PictureParams code4 = Params();
   const double unit = 2 * 32767.0 / 65536 / 4095;  // a fixed factor's weight on a chroma of ±0.5
-  const double fast[4] = {5747 * unit, 2925 * unit, 1095 * unit, 7262 * unit};
+  const double fast[4] = {5741 * unit, 2924 * unit, 1409 * unit, 7257 * unit};
   const double exact[4] = {1.402, 2 * 0.299 * 0.701 / 0.587, 2 * 0.114 * 0.886 / 0.587, 1.772};
   double d[4];
   for (int k = 0; k < 4; ++k) {

@@ -34,6 +34,15 @@ TEST(PictureModel, MonitorLevelLiftsOnlyItsChannel) {
   EXPECT_EQ(EvaluatePictureModel(p, 16, 128, 128), (Rgb8{26, 0, 0}));
 }
 
+TEST(PictureModel, BelowBlackShowsTheCalibratedBlack) {
+  PictureParams p = Neutral(4, kTransferSrgb);
+  p.monitorLevel[0] = 1.10;
+  p.brightness = 0.9;  // every channel at −0.1
+  EXPECT_EQ(EvaluatePictureModel(p, 16, 128, 128), (Rgb8{26, 0, 0}));
+  p.displayGamma[0] = 2.5;  // no real power of a negative value
+  EXPECT_EQ(EvaluatePictureModel(p, 16, 128, 128), (Rgb8{26, 0, 0}));
+}
+
 TEST(PictureModel, Bt601KeepsItsOwnCoefficients) {
   const Rgb8 code0 = EvaluatePictureModel(Neutral(0, kTransferSrgb), 16, 16, 16);
   const Rgb8 code4 = EvaluatePictureModel(Neutral(4, kTransferSrgb), 16, 16, 16);

@@ -15,6 +15,7 @@
 namespace scale {
 namespace {
 
+using testing::ApplySettings;
 using testing::RandomPicture;
 using testing::ReferenceConvert;
 
@@ -51,25 +52,6 @@ NormalQualitySettings VividSettings() {
   s.outputType = 3;
   s.displayGamma = {2.0, 2.6, 2.2};
   return s;
-}
-
-void ApplySettings(NormalQualityConverter& converter, const NormalQualitySettings& s) {
-  converter.SetBrightness(s.brightness);
-  converter.SetContrast(s.contrast);
-  converter.SetSaturation(s.saturation);
-  converter.SetYuvMatrix(s.yuvType);
-  converter.SetSourceTransfer(s.sourceType);
-  converter.SetOutputTransfer(s.outputType);
-  converter.SetMonitorBrightness(s.monitorBrightness);
-  for (Channel c : {Channel::kRed, Channel::kGreen, Channel::kBlue}) {
-    const int i = static_cast<int>(c);
-    converter.SetMonitorGamma(c, s.monitorGamma[i]);
-    converter.SetMonitorContrast(c, s.monitorContrast[i]);
-    converter.SetMonitorLevel(c, s.monitorLevel[i]);
-    converter.SetDisplayGamma(c, s.displayGamma[i]);
-  }
-  converter.SetYGamma(s.yGamma);
-  converter.SetCGamma(s.cGamma);
 }
 
 std::vector<uint32_t> Convert(NormalQualityConverter& converter, const std::vector<uint8_t>& picture,

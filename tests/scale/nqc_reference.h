@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "scale/normal_quality_converter.h"
 #include "scale/normal_quality_tables.h"
 
 namespace scale::testing {
@@ -20,6 +21,14 @@ inline Lanes Add(const Lanes& a, const Lanes& b) {
     sum[i] = std::clamp(a[i] + b[i], -32768, 32767);
   }
   return sum;
+}
+
+inline Lanes Subtract(const Lanes& a, const Lanes& b) {
+  Lanes difference;
+  for (int i = 0; i < kLanes; ++i) {
+    difference[i] = std::clamp(a[i] - b[i], -32768, 32767);
+  }
+  return difference;
 }
 
 inline Lanes Shift(const Lanes& a, int bits) {
@@ -43,15 +52,25 @@ inline std::vector<uint32_t> ReferenceConvert(const uint8_t* picture, int width,
     return Add(Shift(Entry(in.u[uPlane[k * chromaWidth + j]]), bits),
                Shift(Entry(in.v[vPlane[k * chromaWidth + j]]), bits));
   };
-  // Chroma row k along luma column x, at vertical weight 1 (bits 0) or 1/2 (bits 1).
-  auto along = [&](int k, int x, int bits) {
-    if (x % 2 == 0) {
-      return sample(k, x / 2, bits);
+  // The full share less the half one.
+  auto complement = [&](int k, int j) { return Subtract(sample(k, j, 0), sample(k, j, 1)); };
+  // Chroma row k along luma column x at full vertical weight: between two samples the left
+  // one's half and the right one's complement.
+  auto full = [&](int k, int x) {
+    if (x % 2 == 0 || x == width - 1) {
+      return sample(k, x / 2, 0);
     }
-    if (x == width - 1) {
-      return sample(k, chromaWidth - 1, bits);
+    return Add(sample(k, x / 2, 1), complement(k, x / 2 + 1));
+  };
+  // Between two chroma rows: their rounded average.
+  auto between = [&](int k, int x) {
+    const Lanes above = full(k, x);
+    const Lanes below = full(k + 1, x);
+    Lanes average;
+    for (int i = 0; i < kLanes; ++i) {
+      average[i] = (above[i] + below[i] + 1) >> 1;
     }
-    return Add(sample(k, x / 2, bits + 1), sample(k, x / 2 + 1, bits + 1));
+    return average;
   };
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
@@ -59,17 +78,37 @@ inline std::vector<uint32_t> ReferenceConvert(const uint8_t* picture, int width,
       const Lanes luma = Entry(in.y[picture[y * width + x]]);
       Lanes sum;
       if (y % 2 == 0) {
-        sum = Add(luma, along(std::min(y / 2, chromaRows - 1), x, 0));
+        sum = Add(luma, full(std::min(y / 2, chromaRows - 1), x));
       } else if ((y + 1) / 2 < chromaRows) {
-        sum = Add(Add(luma, along(y / 2, x, 1)), along(y / 2 + 1, x, 1));
+        sum = Add(luma, between(y / 2, x));
       } else {
-        sum = Add(luma, along(y / 2, x, 0));
+        sum = Add(luma, full(y / 2, x));
       }
       auto index = [&sum](int lane) { return static_cast<uint16_t>(sum[lane]); };
       pixels[y * width + x] = out.b[index(0)] | out.g[index(1)] << 8 | out.r[index(2)] << 16;
     }
   }
   return pixels;
+}
+
+// Every setting of `s` through the converter's setters.
+inline void ApplySettings(NormalQualityConverter& converter, const NormalQualitySettings& s) {
+  converter.SetBrightness(s.brightness);
+  converter.SetContrast(s.contrast);
+  converter.SetSaturation(s.saturation);
+  converter.SetYuvMatrix(s.yuvType);
+  converter.SetSourceTransfer(s.sourceType);
+  converter.SetOutputTransfer(s.outputType);
+  converter.SetMonitorBrightness(s.monitorBrightness);
+  for (Channel c : {Channel::kRed, Channel::kGreen, Channel::kBlue}) {
+    const int i = static_cast<int>(c);
+    converter.SetMonitorGamma(c, s.monitorGamma[i]);
+    converter.SetMonitorContrast(c, s.monitorContrast[i]);
+    converter.SetMonitorLevel(c, s.monitorLevel[i]);
+    converter.SetDisplayGamma(c, s.displayGamma[i]);
+  }
+  converter.SetYGamma(s.yGamma);
+  converter.SetCGamma(s.cGamma);
 }
 
 // A YV12 picture of random bytes, with the decoder's spare bytes after it.

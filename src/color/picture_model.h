@@ -36,7 +36,7 @@ double LinearChromaDistribution(int magnitude);
 // The model's value before the output transfer for one channel: Y' plus the matrixed chroma.
 std::array<double, 3> MatrixRgb(const PictureParams& p, int y, int cb, int cr);
 
-// Step 5.1, shared by the three channels: the source transfer undone, the monitor brightness
+// Shared by the three channels: the source transfer undone, the monitor brightness
 // applied in linear light, the output transfer applied.
 double OutputLight(const PictureParams& p, double v);
 
@@ -45,7 +45,7 @@ double OutputLight(const PictureParams& p, double v);
 // black.
 uint8_t ChannelByte(const PictureParams& p, int channel, double l);
 
-// Steps 5.1 to 5.3 for channel `channel` of a matrixed value v.
+// OutputLight then ChannelByte: the output byte of channel `channel` for a matrixed value v.
 uint8_t OutputByte(const PictureParams& p, int channel, double v);
 
 // The whole model for one 8-bit Y'CbCr triple, DCC off.

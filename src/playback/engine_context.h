@@ -84,7 +84,11 @@ struct EngineContext {
   int32_t MillisecondsSince(int64_t start) const {
     return static_cast<int32_t>(services.ticks.Milliseconds(start, Ticks()));
   }
-  int64_t Microseconds(int64_t ticks) const { return ticks * 1000000 / services.ticks.Frequency(); }
+  // Whole seconds and the rest apart, so that a counter of days in nanoseconds cannot overflow.
+  int64_t Microseconds(int64_t ticks) const {
+    const int64_t frequency = services.ticks.Frequency();
+    return ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
+  }
 };
 
 }  // namespace playback

@@ -87,6 +87,16 @@ TEST_F(EngineTest, AFileWithoutSoundPlaysEveryFrameOnceAndStops) {
   EXPECT_FALSE(h.Engine().Context().services.clock.IsRunning());
 }
 
+TEST_F(EngineTest, TheDumpsTimesHoldOnAMachineUpForMonths) {
+  EngineHarness h;
+  constexpr int64_t kUpMs = int64_t{200} * 24 * 3600 * 1000;  // the counter's microseconds × 10^6 overflow
+  h.ticks.SetMs(kUpMs);
+  h.Open(Clip({.frames = 3}));
+  const auto lines = h.DumpLines("frame");
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(std::stoll(lines[0][3]), kUpMs * 1000);
+}
+
 TEST_F(EngineTest, TheLastPictureStaysAfterTheEnd) {
   EngineHarness h;
   h.Open(Clip({.frames = 4}));

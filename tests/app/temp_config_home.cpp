@@ -7,15 +7,37 @@
 
 namespace app::testing {
 
-const std::string& TempConfigHome() {
-  static const std::string home = [] {
+namespace {
+
+// The folder, removed with everything in it when the test program ends.
+class ConfigHome {
+ public:
+  ConfigHome() {
     char pattern[] = "/tmp/vistrel-config-XXXXXX";
     const char* dir = ::mkdtemp(pattern);
-    std::string path = dir != nullptr ? dir : "/tmp";
-    ::setenv("XDG_CONFIG_HOME", path.c_str(), 1);
-    return path;
-  }();
-  return home;
+    made_ = dir != nullptr;
+    path_ = made_ ? dir : "/tmp";
+    ::setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+  }
+  ~ConfigHome() {
+    std::error_code ignored;
+    if (made_) std::filesystem::remove_all(path_, ignored);
+  }
+  ConfigHome(const ConfigHome&) = delete;
+  ConfigHome& operator=(const ConfigHome&) = delete;
+
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+  bool made_ = false;
+};
+
+}  // namespace
+
+const std::string& TempConfigHome() {
+  static const ConfigHome home;
+  return home.Path();
 }
 
 // Set before main, so that nothing can read the user's own settings first.

@@ -3,8 +3,9 @@ BUILD := build
 CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTREL_WERROR=$(if $(CI),ON,OFF)
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
 
-.PHONY: deps build test run bench sanitize fuzz clean
+.PHONY: deps build test run bench sanitize fuzz clean install package
 
 deps:
 	@bash scripts/install-deps.sh
@@ -22,6 +23,17 @@ test: deps
 run: deps
 	@$(MAKE) --no-print-directory build
 	$(BUILD)/vistrel $$( [ -f $(BUILD)/demo.avi ] && echo $(BUILD)/demo.avi )
+
+# The programs, menu entries, icons, AppStream description and manual pages under PREFIX,
+# below DESTDIR when it is given (staged installs).
+install: deps
+	@$(MAKE) --no-print-directory build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package of both programs: build/vistrel_<version>_<arch>.deb, for `apt install ./...`.
+package: deps
+	@$(MAKE) --no-print-directory build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	$(BUILD)/vistrel-bench

@@ -47,7 +47,7 @@ std::unique_ptr<Weston> Weston::Start(int scale, std::string* error) {
   std::ofstream(config) << "[shell]\nstartup-animation=none\nanimation=none\nclose-animation=none\n"
                            "focus-animation=none\npanel-position=none\n";
   std::vector<std::string> args = {
-      "weston", "--backend=headless-backend.so", "--use-pixman", "--no-config", "--idle-time=0",
+      "weston", "--backend=headless-backend.so", "--use-pixman", "--config=" + config, "--idle-time=0",
       "--width=640", "--height=480", "--scale=" + std::to_string(scale),
       // The screenshooter protocol.
       "--debug", std::string("--socket=") + kSocket, "--log=" + runtimeDir + "/weston.log"};

@@ -51,6 +51,7 @@ class VideoWindow : public QWindow {
   std::function<void()> exposedHandler_;
   QMetaObject::Connection screenWatch_;
   QPointer<QWindow> watchedParent_;  // Wayland only, see WatchParent
+  bool geometryRenewed_ = false;
 
   // The painted path.
   std::unique_ptr<QBackingStore> backingStore_;

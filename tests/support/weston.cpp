@@ -1,7 +1,7 @@
 #include "support/weston.h"
 
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -65,8 +65,14 @@ std::unique_ptr<Weston> Weston::Start(int scale, std::string* error) {
   std::vector<char*> envp;
   for (std::string& entry : environment) envp.push_back(entry.data());
   envp.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, "weston", nullptr, nullptr, argv.data(), envp.data()) != 0) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    // The compositor ends with the test process, even one that aborts.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    execvpe("weston", argv.data(), envp.data());
+    _exit(127);
+  }
+  if (pid < 0) {
     *error = "weston did not start";
     std::filesystem::remove_all(runtimeDir);
     return nullptr;

@@ -3,8 +3,9 @@ BUILD := build
 CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTREL_WERROR=$(if $(CI),ON,OFF)
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
 
-.PHONY: deps build test run bench sanitize fuzz clean
+.PHONY: deps build test run bench sanitize fuzz clean install package
 
 deps:
 	@bash scripts/install-deps.sh
@@ -23,6 +24,17 @@ run: deps
 	@$(MAKE) --no-print-directory build
 	$(BUILD)/vistrel $$( [ -f $(BUILD)/demo.avi ] && echo $(BUILD)/demo.avi )
 
+# The programs, menu entries, icons, AppStream description and manual pages under PREFIX,
+# below DESTDIR when it is given (staged installs).
+install: deps
+	@$(MAKE) --no-print-directory build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package of both programs: build/vistrel_<version>_<arch>.deb, for `apt install ./...`.
+package: deps
+	@$(MAKE) --no-print-directory build
+	cd $(BUILD) && cpack -G DEB
+
 bench: build
 	$(BUILD)/vistrel-bench
 
@@ -30,7 +42,8 @@ bench: build
 sanitize: deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTREL_SANITIZE=address,undefined
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTREL_SANITIZE=thread
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tools/tsan.supp" ctest --output-on-failure -j $(JOBS) -L threaded

@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   libgl1-mesa-dri libglx-mesa0 libegl-mesa0 fonts-dejavu-core
   ffmpeg gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  qt6-wayland weston librsvg2-bin desktop-file-utils appstream man-db dpkg-dev file
 )
 
 missing=()

@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/shell.h"
+#include "app/usage.h"
 
 namespace app {
 namespace {
@@ -20,6 +21,16 @@ bool DisplayReachable() {
 }  // namespace
 
 int RunPlayer(int argc, char** argv, const std::function<void(Shell&)>& started) {
+  switch (ReadCommandLineRequest(argc, argv)) {
+    case CommandLineRequest::kHelp:
+      PrintUsage(stdout);
+      return 0;
+    case CommandLineRequest::kVersion:
+      PrintVersion(stdout);
+      return 0;
+    case CommandLineRequest::kPlay:
+      break;
+  }
   // The file names are taken before Qt sees the arguments, so that none is read as a Qt option.
   const std::vector<playback::FileName> files = CommandLineFiles(argc, argv);
   if (!DisplayReachable()) {
@@ -30,6 +41,8 @@ int RunPlayer(int argc, char** argv, const std::function<void(Shell&)>& started)
   char* qtArgv[] = {argv[0], nullptr};
   QApplication application(qtArgc, qtArgv);
   application.setQuitOnLastWindowClosed(true);
+  // The compositor finds the window's name and icon through this desktop entry.
+  QGuiApplication::setDesktopFileName(QStringLiteral("vistrel"));
 
   Shell shell;
   if (shell.StartUp(files) != 0) {

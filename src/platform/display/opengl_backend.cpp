@@ -1,5 +1,6 @@
 #include "platform/display/opengl_backend.h"
 
+#include <QGuiApplication>
 #include <QOpenGLFunctions>
 #include <QThread>
 
@@ -57,11 +58,14 @@ GLuint Compile(QOpenGLFunctions& gl, GLenum type, const char* source) {
 
 }  // namespace
 
+OpenGLBackend::OpenGLBackend(std::shared_ptr<WindowLink> link)
+    : link_(std::move(link)), intervalFromFormat_(QGuiApplication::platformName().startsWith("wayland")) {}
+
 OpenGLBackend::~OpenGLBackend() {
   std::lock_guard surface(link_->SurfaceMutex());
   if (!context_) return;
   VideoWindow* window = link_->Window();
-  if (window && link_->Read().hasSurface && Acquire(*window)) {
+  if (window && link_->Read().hasSurface && Acquire(*window, swapInterval_)) {
     QOpenGLFunctions& gl = *context_->functions();
     if (program_) gl.glDeleteProgram(program_);
     if (texture_) gl.glDeleteTextures(1, &texture_);
@@ -75,10 +79,12 @@ bool OpenGLBackend::HasWindow() {
   return link_->Window() && link_->Read().hasSurface;
 }
 
-bool OpenGLBackend::Acquire(QWindow& window) {
+bool OpenGLBackend::Acquire(QWindow& window, int interval) {
   if (!context_) {
     context_ = std::make_unique<QOpenGLContext>();
-    context_->setFormat(window.requestedFormat());
+    QSurfaceFormat format = window.requestedFormat();
+    if (intervalFromFormat_) format.setSwapInterval(interval);
+    context_->setFormat(format);
     if (!context_->create()) {
       context_.reset();
       return false;
@@ -197,14 +203,15 @@ Result OpenGLBackend::Present(const PictureView& picture, bool) {
   if (!window || !state.hasSurface) return Result::kSurfaceLost;
   // Nothing can be seen of a hidden or empty window; a swap there is undefined.
   if (!state.exposed || state.client.IsEmpty()) return Result::kOk;
-  if (!Acquire(*window)) {
+  const int interval = waitNextSwap_.exchange(false, std::memory_order_relaxed) ? 1 : 0;
+  if (intervalFromFormat_ && interval != swapInterval_) DropContext();
+  if (!Acquire(*window, interval)) {
     DropContext();
     Lose();
     return Result::kSurfaceLost;
   }
-  const int interval = waitNextSwap_.exchange(false, std::memory_order_relaxed) ? 1 : 0;
   if (interval != swapInterval_) {
-    SetSwapInterval(*context_, state.nativeId, interval);
+    if (!intervalFromFormat_) SetSwapInterval(*context_, state.nativeId, interval);
     swapInterval_ = interval;
   }
   Draw(picture, state.client);

@@ -14,7 +14,8 @@ namespace platform::display {
 // go again (done, and belonging to no thread), so the next presenter may be another thread.
 class OpenGLBackend final : public Backend {
  public:
-  explicit OpenGLBackend(std::shared_ptr<WindowLink> link) : link_(std::move(link)) {}
+  // On the GUI thread.
+  explicit OpenGLBackend(std::shared_ptr<WindowLink> link);
   ~OpenGLBackend() override;
 
   DisplayMode DesktopMode() override { return link_->Read().desktop; }
@@ -30,7 +31,7 @@ class OpenGLBackend final : public Backend {
 
  private:
   // With the link's surface mutex held.
-  bool Acquire(QWindow& window);
+  bool Acquire(QWindow& window, int interval);
   void Let();
   bool CreateResources();
   void Draw(const PictureView& picture, const Rect& client);
@@ -46,6 +47,9 @@ class OpenGLBackend final : public Backend {
   int textureHeight_ = 0;
   bool rowLength_ = false;  // GL_UNPACK_ROW_LENGTH exists (not in OpenGL ES 2)
   int swapInterval_ = -1;
+  // Qt's Wayland contexts apply the swap interval of their own format at every swap, waiting
+  // for the compositor's frame callback when it is 1; there the interval is set by the format.
+  bool intervalFromFormat_ = false;
   // A request for the next swap only; the swap itself is ordered by the surface mutex.
   std::atomic<bool> waitNextSwap_{false};
 };

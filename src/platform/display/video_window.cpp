@@ -1,6 +1,7 @@
 #include "platform/display/video_window.h"
 
 #include <QExposeEvent>
+#include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -100,6 +101,30 @@ void VideoWindow::WatchScreen(QScreen* screen) {
   });
 }
 
+void VideoWindow::WatchParent() {
+  // Qt 6.4's Wayland plugin exposes a child window only when the child's geometry is set while
+  // its top level is exposed, never at the top level's first configure; so there the video area
+  // watches the parent its native surface was made under and, once for each surface, sets its
+  // geometry again when the parent is shown.
+  if (QGuiApplication::platformName() != QLatin1String("wayland")) return;
+  if (watchedParent_ != nullptr) watchedParent_->removeEventFilter(this);
+  watchedParent_ = parent();
+  geometryRenewed_ = false;
+  if (watchedParent_ != nullptr) watchedParent_->installEventFilter(this);
+}
+
+bool VideoWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == watchedParent_ && event->type() == QEvent::Expose && !geometryRenewed_ &&
+      watchedParent_->isExposed() && isVisible() && !isExposed()) {
+    geometryRenewed_ = true;
+    // An unchanged geometry would not reach the platform window.
+    const QRect area = geometry();
+    setGeometry(area.adjusted(0, 0, 1, 0));
+    setGeometry(area);
+  }
+  return QWindow::eventFilter(watched, event);
+}
+
 void VideoWindow::UpdateState() {
   WindowLink::State state;
   const qreal ratio = devicePixelRatio();
@@ -144,6 +169,7 @@ bool VideoWindow::event(QEvent* event) {
     } else {
       const bool handled = QWindow::event(event);
       UpdateState();
+      WatchParent();
       return handled;
     }
   } else if (event->type() == QEvent::UpdateRequest && !usesOpenGL_) {

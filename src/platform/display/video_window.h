@@ -2,6 +2,7 @@
 
 #include <QBackingStore>
 #include <QImage>
+#include <QPointer>
 #include <QWindow>
 #include <atomic>
 #include <functional>
@@ -37,8 +38,10 @@ class VideoWindow : public QWindow {
   void exposeEvent(QExposeEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void WatchParent();
   void UpdateState();
   void WatchScreen(QScreen* screen);
   void Paint();
@@ -47,6 +50,8 @@ class VideoWindow : public QWindow {
   std::shared_ptr<WindowLink> link_;
   std::function<void()> exposedHandler_;
   QMetaObject::Connection screenWatch_;
+  QPointer<QWindow> watchedParent_;  // Wayland only, see WatchParent
+  bool geometryRenewed_ = false;
 
   // The painted path.
   std::unique_ptr<QBackingStore> backingStore_;

@@ -87,10 +87,10 @@ void Presenter::Request(int slot, int32_t lateness, int32_t stampMs) {
   ring.slotFreed.Set();
 }
 
-void Presenter::RequestShown() {
+void Presenter::RequestShown(int32_t stampMs) {
   PresentationState& p = c_.presentation;
   p.lateness.store(0, std::memory_order_relaxed);
-  p.requestStamp.store(0, std::memory_order_relaxed);
+  p.requestStamp.store(stampMs, std::memory_order_relaxed);
   p.requestNow.store(c_.services.clock.Now(), std::memory_order_relaxed);
   p.requestTime.store(c_.Ticks(), std::memory_order_relaxed);
   Publish(kRequestPresent);

@@ -16,8 +16,9 @@ class Presenter {
   // Frame-ring modes: the slot's picture; single-buffer mode: the back buffer. `stampMs` is the
   // frame's time stamp, for the statistics dump.
   void Request(int slot, int32_t lateness, int32_t stampMs);
-  // Show-one-frame's request of what it drew (slot 0 or the back buffer), while stopped.
-  void RequestShown();
+  // Show-one-frame's request of what it drew (slot 0 or the back buffer), while stopped; the
+  // frame's time stamp is for the statistics dump.
+  void RequestShown(int32_t stampMs);
   // A repaint: the picture area is cleared to black while nothing plays, and the last picture
   // presented again over it.
   void RequestClear();

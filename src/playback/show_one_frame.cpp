@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "playback/busy_scope.h"
+#include "playback/frame_timing.h"
 #include "playback/picture_scaler.h"
 #include "scale/lanczos_resizer.h"
 
@@ -73,7 +74,7 @@ void ShowOneFrame(EngineContext& c, Presenter& presenter, int32_t frame) {
   }
   c.presentation.presentedSlot.store(0, std::memory_order_relaxed);
   presenter.DrawOverlay(*target);
-  presenter.RequestShown();
+  presenter.RequestShown(FrameStamp(frame, {c.file.rate, c.file.scale, c.file.fieldPictures}));
 }
 
 }  // namespace playback

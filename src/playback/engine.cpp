@@ -68,31 +68,23 @@ void Engine::SeekBy(int32_t deltaMs) {
   control_.Seek(target < 0 ? 0 : target > INT32_MAX ? INT32_MAX : static_cast<int32_t>(target));
 }
 
-std::optional<Engine::ChapterMessage> Engine::JumpToChapter(std::optional<size_t> target) {
+std::optional<Engine::ChapterMessage> Engine::JumpToChapter(ChapterChoice choose) {
   const avi::Movie* movie = context_.file.movie.get();
-  if (!target || movie == nullptr || !movie->chapters) return std::nullopt;
+  if (movie == nullptr || !movie->chapters) return std::nullopt;
   const avi::ChapterTable& table = *movie->chapters;
-  control_.Seek(static_cast<int32_t>(std::min<uint32_t>(
-      ChapterStartMs(table, *target, {context_.file.rate, context_.file.scale, false}), INT32_MAX)));
+  const FrameTiming timing{context_.file.rate, context_.file.scale, false};
+  const std::optional<size_t> target = choose(table, CurrentFrame(context_.services.clock.Now(), timing));
+  if (!target) return std::nullopt;
+  control_.Seek(static_cast<int32_t>(std::min<uint32_t>(ChapterStartMs(table, *target, timing), INT32_MAX)));
   const std::string number = "Go To Chapter " + std::to_string(*target + 1) + ": ";
   if (!table.TitleIsWide(*target)) return number + table.Title8(*target);
   return std::u16string(number.begin(), number.end()) + table.Title16(*target);
 }
 
-std::optional<Engine::ChapterMessage> Engine::NextChapter() {
-  const avi::Movie* movie = context_.file.movie.get();
-  if (movie == nullptr || !movie->chapters) return std::nullopt;
-  const FrameTiming timing{context_.file.rate, context_.file.scale, false};
-  return JumpToChapter(
-      playback::NextChapter(*movie->chapters, CurrentFrame(context_.services.clock.Now(), timing)));
-}
+std::optional<Engine::ChapterMessage> Engine::NextChapter() { return JumpToChapter(&playback::NextChapter); }
 
 std::optional<Engine::ChapterMessage> Engine::PreviousChapter() {
-  const avi::Movie* movie = context_.file.movie.get();
-  if (movie == nullptr || !movie->chapters) return std::nullopt;
-  const FrameTiming timing{context_.file.rate, context_.file.scale, false};
-  return JumpToChapter(
-      playback::PreviousChapter(*movie->chapters, CurrentFrame(context_.services.clock.Now(), timing)));
+  return JumpToChapter(&playback::PreviousChapter);
 }
 
 void Engine::SetFullScreen(bool fullScreen) {

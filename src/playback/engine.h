@@ -72,7 +72,9 @@ class Engine {
   EngineContext& Context() { return context_; }
 
  private:
-  std::optional<ChapterMessage> JumpToChapter(std::optional<size_t> target);
+  // The chapter a jump goes to, from the frame showing now.
+  using ChapterChoice = std::optional<size_t> (*)(const avi::ChapterTable& table, uint32_t frame);
+  std::optional<ChapterMessage> JumpToChapter(ChapterChoice choose);
 
   EngineContext context_;
   Presenter presenter_;

@@ -30,14 +30,14 @@ std::string BenchDir() {
   return dir;
 }
 
-std::vector<uint8_t> FormatBytes(const avi::WaveFormat& format) {
+std::vector<uint8_t> FormatBytes(const riff::WaveFormat& format) {
   std::vector<uint8_t> bytes(sizeof format);
   std::memcpy(bytes.data(), &format, sizeof format);
   return bytes;
 }
 
 // A stream of `seconds` of random ADPCM or PCM data in 4 KiB packets.
-std::shared_ptr<avi::AudioStream> RawStream(const avi::WaveFormat& format, const std::string& name) {
+std::shared_ptr<avi::AudioStream> RawStream(const riff::WaveFormat& format, const std::string& name) {
   std::vector<uint8_t> data(size_t{format.avgBytesPerSec} * kSeconds);
   std::mt19937 random(1);
   for (auto& b : data) b = static_cast<uint8_t>(random());

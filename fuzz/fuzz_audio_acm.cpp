@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Tags the layer decodes, so that most inputs reach a codec; the last picks any tag.
   static const uint16_t kTags[] = {0x2000, 0x0055, 0x0050, 0x0002, 0x0011, 0x0006, 0x0007, 0x2001,
                                    0x0161, 0x0031, 0x0003, 0xFFFE, 0x1600, 0x00FF, 0x2081, 0};
-  avi::WaveFormat format{};
+  riff::WaveFormat format{};
   format.formatTag =
       kTags[data[0] & 15] ? kTags[data[0] & 15] : static_cast<uint16_t>(data[1] | data[2] << 8);
   format.channels = data[3] % 10;

@@ -29,7 +29,7 @@ int InputFile() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < kHeader) return 0;
   static const uint16_t kTags[] = {1, 0x2080, 0x2081, 0x2082};
-  avi::WaveFormat format{};
+  riff::WaveFormat format{};
   format.formatTag = kTags[data[0] & 3];
   format.channels = data[1] & 3;
   format.samplesPerSec = 8000u + data[2] * 100u;

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "avi/fourcc.h"
 #include "avi/movie.h"
 #include "color/colour_state.h"
 #include "color/kernel_scratch.h"
 #include "color/level_tables.h"
 #include "color/picture_model.h"
+#include "riff/fourcc.h"
 #include "scale/normal_quality_converter.h"
 #include "video/vcm_decoder.h"
 
@@ -65,13 +65,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t extra = std::min<size_t>(in.Byte(), in.size);
 
   auto movie = std::make_unique<avi::Movie>();
-  avi::BitmapInfoHeader header{};
+  riff::BitmapInfoHeader header{};
   header.size = static_cast<uint32_t>(sizeof(header) + extra);
   header.width = width;
   header.height = height;
   header.planes = 1;
   header.bitCount = bits;
-  header.compression = avi::LoadU32(reinterpret_cast<const uint8_t*>(handler));
+  header.compression = riff::LoadU32(reinterpret_cast<const uint8_t*>(handler));
   movie->format.assign(reinterpret_cast<const uint8_t*>(&header),
                        reinterpret_cast<const uint8_t*>(&header) + sizeof(header));
   movie->format.insert(movie->format.end(), in.data, in.data + extra);

@@ -11,41 +11,41 @@ namespace audio {
 
 uint32_t AudioDecoder::Chain::Read(int64_t position, uint32_t count, uint8_t* destination) const {
   if (position < 0 || count == 0) return 0;
-  int64_t got = callback(stage, kChainRead, stream, static_cast<intptr_t>(position), 0,
+  int64_t got = callback(stage, avi::kChainRead, stream, static_cast<intptr_t>(position), 0,
                          static_cast<intptr_t>(count), reinterpret_cast<intptr_t>(destination));
   return got <= 0 ? 0 : static_cast<uint32_t>(std::min<int64_t>(got, count));
 }
 
 uint64_t AudioDecoder::Chain::TotalLength() const {
   uint64_t total = 0;
-  callback(stage, kChainTotalLength, stream, reinterpret_cast<intptr_t>(&total), 0, 0, 0);
+  callback(stage, avi::kChainTotalLength, stream, reinterpret_cast<intptr_t>(&total), 0, 0, 0);
   return total;
 }
 
 int64_t AudioDecoder::Chain::SourcePosition(int64_t position) const {
   uint64_t wanted = static_cast<uint64_t>(position);
   uint64_t copy = 0;
-  int64_t source = callback(stage, kChainSourcePosition, stream, reinterpret_cast<intptr_t>(&wanted),
+  int64_t source = callback(stage, avi::kChainSourcePosition, stream, reinterpret_cast<intptr_t>(&wanted),
                             reinterpret_cast<intptr_t>(&copy), 0, 0);
   return source < 0 ? 0 : source;
 }
 
 AudioDecoder::AudioDecoder(const avi::AudioStream& stream) {
-  const avi::WaveFormat* format = stream.OutputFormat();
-  size_t size = sizeof(avi::WaveFormat) + (format->formatTag == avi::kWaveFormatPcm ? 0 : format->cbSize);
+  const riff::WaveFormat* format = stream.OutputFormat();
+  size_t size = sizeof(riff::WaveFormat) + (format->formatTag == riff::kWaveFormatPcm ? 0 : format->cbSize);
   input_.assign(reinterpret_cast<const uint8_t*>(format), reinterpret_cast<const uint8_t*>(format) + size);
-  if (format->formatTag == avi::kWaveFormatPcm) {
+  if (format->formatTag == riff::kWaveFormatPcm) {
     // Widened samples carry at most 64 bits, so only narrower sources are taken.
     uint16_t bits = format->bitsPerSample;
     if (bits == 8 || bits == 16 || bits == 24 || bits == 32) {
-      reinterpret_cast<avi::WaveFormat*>(input_.data())->cbSize = 0;
+      reinterpret_cast<riff::WaveFormat*>(input_.data())->cbSize = 0;
     } else {
       input_.clear();
     }
   }
   bool built;
   switch (format->formatTag) {
-    case avi::kWaveFormatPcm:
+    case riff::kWaveFormatPcm:
       built = !input_.empty() && BuildWideOutput();
       break;
     case kWaveFormatStepAdpcm:
@@ -66,19 +66,19 @@ AudioDecoder::AudioDecoder(const avi::AudioStream& stream) {
 
 AudioDecoder::~AudioDecoder() { CloseAcm(); }
 
-const avi::WaveFormat* AudioDecoder::InputFormat() const { return input_.empty() ? nullptr : &In(); }
+const riff::WaveFormat* AudioDecoder::InputFormat() const { return input_.empty() ? nullptr : &In(); }
 
-const avi::WaveFormat* AudioDecoder::OutputFormat() const { return output_.empty() ? nullptr : &Out(); }
+const riff::WaveFormat* AudioDecoder::OutputFormat() const { return output_.empty() ? nullptr : &Out(); }
 
 bool AudioDecoder::BuildWideOutput() {
-  const avi::WaveFormat& in = In();
+  const riff::WaveFormat& in = In();
   uint64_t blockAlign = uint64_t{in.channels} * kWideSampleBytes;
   uint64_t byteRate = blockAlign * in.samplesPerSec;
   if (in.channels == 0 || in.samplesPerSec == 0 || blockAlign > UINT16_MAX || byteRate > UINT32_MAX)
     return false;
 
   uint16_t tag = in.formatTag;
-  if (tag != avi::kWaveFormatPcm) {
+  if (tag != riff::kWaveFormatPcm) {
     if (in.channels > 2) return false;
     bool stereo = in.channels == 2;
     if (tag == kWaveFormatXaAdpcm) {
@@ -99,9 +99,9 @@ bool AudioDecoder::BuildWideOutput() {
     unit_.resize(layout_.unitOutput);
   }
 
-  output_.assign(sizeof(avi::WaveFormat), 0);
-  auto* out = reinterpret_cast<avi::WaveFormat*>(output_.data());
-  out->formatTag = avi::kWaveFormatPcm;
+  output_.assign(sizeof(riff::WaveFormat), 0);
+  auto* out = reinterpret_cast<riff::WaveFormat*>(output_.data());
+  out->formatTag = riff::kWaveFormatPcm;
   out->channels = in.channels;
   out->samplesPerSec = in.samplesPerSec;
   out->bitsPerSample = 64;
@@ -111,22 +111,22 @@ bool AudioDecoder::BuildWideOutput() {
   // A stored byte rate of 0 says nothing, but these layouts fix the source bytes of every
   // output byte: the stream's length is worked out from the rate they give.
   if (in.avgBytesPerSec == 0) {
-    uint64_t sourceBytes = tag == avi::kWaveFormatPcm ? in.bitsPerSample / 8 : layout_.chunkBytes;
+    uint64_t sourceBytes = tag == riff::kWaveFormatPcm ? in.bitsPerSample / 8 : layout_.chunkBytes;
     uint64_t outputBytes =
-        tag == avi::kWaveFormatPcm ? kWideSampleBytes : uint64_t{layout_.unitOutput} * layout_.unitsPerChunk;
+        tag == riff::kWaveFormatPcm ? kWideSampleBytes : uint64_t{layout_.unitOutput} * layout_.unitsPerChunk;
     uint64_t derived = byteRate * sourceBytes / outputBytes;
-    reinterpret_cast<avi::WaveFormat*>(input_.data())->avgBytesPerSec =
+    reinterpret_cast<riff::WaveFormat*>(input_.data())->avgBytesPerSec =
         static_cast<uint32_t>(std::max<uint64_t>(derived, 1));
   }
   return true;
 }
 
-uint32_t AudioDecoder::Read(int stage, ChainCallback callback, avi::AudioStream* stream, int64_t position,
-                            uint32_t count, uint8_t* destination) {
+uint32_t AudioDecoder::Read(int stage, avi::ChainCallback callback, avi::AudioStream* stream,
+                            int64_t position, uint32_t count, uint8_t* destination) {
   if (Failed() || !callback || !destination || position < 0) return 0;
   Chain chain{stage, callback, stream};
   switch (In().formatTag) {
-    case avi::kWaveFormatPcm:
+    case riff::kWaveFormatPcm:
       return ReadPcm(chain, position, count, destination);
     case kWaveFormatAc3:
       return ReadAc3(chain, position, count, destination);

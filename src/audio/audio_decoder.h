@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "audio/ac3_gain_table.h"
-#include "audio/audio_filter.h"
 #include "audio/wide_sample.h"
-#include "avi/wave_format.h"
+#include "avi/audio_filter.h"
 #include "platform/acm/stream.h"
 #include "platform/acm/stream_header.h"
+#include "riff/wave_format.h"
 
 namespace audio {
 
@@ -20,7 +20,7 @@ inline constexpr uint16_t kWaveFormatXaAdpcm = 0x2082;
 
 // The decoding stage of an audio stream: linear PCM and three ADPCM formats to 64-bit
 // samples, AC-3 frame by frame and everything else through the audio compression layer.
-class AudioDecoder : public IAudioFilter {
+class AudioDecoder : public avi::IAudioFilter {
  public:
   // Takes the stream's current output format; Failed() tells whether it can be decoded.
   explicit AudioDecoder(const avi::AudioStream& stream);
@@ -30,17 +30,17 @@ class AudioDecoder : public IAudioFilter {
 
   int Kind() const override { return 1; }
   bool Failed() const override { return input_.empty(); }
-  const avi::WaveFormat* InputFormat() const override;
-  const avi::WaveFormat* OutputFormat() const override;
-  uint32_t Read(int stage, ChainCallback callback, avi::AudioStream* stream, int64_t position, uint32_t count,
-                uint8_t* destination) override;
+  const riff::WaveFormat* InputFormat() const override;
+  const riff::WaveFormat* OutputFormat() const override;
+  uint32_t Read(int stage, avi::ChainCallback callback, avi::AudioStream* stream, int64_t position,
+                uint32_t count, uint8_t* destination) override;
   int64_t Position() const override { return position_; }
 
  private:
   // Where the chain below is reached during one read.
   struct Chain {
     int stage;
-    ChainCallback callback;
+    avi::ChainCallback callback;
     avi::AudioStream* stream;
     uint32_t Read(int64_t position, uint32_t count, uint8_t* destination) const;
     uint64_t TotalLength() const;
@@ -70,8 +70,8 @@ class AudioDecoder : public IAudioFilter {
   void DropPendingAc3();
   uint32_t ReadAcm(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination);
 
-  const avi::WaveFormat& In() const { return *reinterpret_cast<const avi::WaveFormat*>(input_.data()); }
-  const avi::WaveFormat& Out() const { return *reinterpret_cast<const avi::WaveFormat*>(output_.data()); }
+  const riff::WaveFormat& In() const { return *reinterpret_cast<const riff::WaveFormat*>(input_.data()); }
+  const riff::WaveFormat& Out() const { return *reinterpret_cast<const riff::WaveFormat*>(output_.data()); }
 
   std::vector<uint8_t> input_;
   std::vector<uint8_t> output_;

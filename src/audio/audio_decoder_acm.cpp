@@ -31,13 +31,13 @@ static_assert(sizeof(Mp3Extension) == 12);
 }  // namespace
 
 bool AudioDecoder::OpenAcm() {
-  auto* in = reinterpret_cast<avi::WaveFormat*>(input_.data());
+  auto* in = reinterpret_cast<riff::WaveFormat*>(input_.data());
   if (in->formatTag == kWaveFormatMpegLayer3 && in->cbSize == sizeof(Mp3Extension)) {
     Mp3Extension extension;
-    std::memcpy(&extension, input_.data() + sizeof(avi::WaveFormat), sizeof extension);
+    std::memcpy(&extension, input_.data() + sizeof(riff::WaveFormat), sizeof extension);
     if (extension.id != 1 || extension.flags != 2) {
       extension = {1, 2, 960, 1, 1393};
-      std::memcpy(input_.data() + sizeof(avi::WaveFormat), &extension, sizeof extension);
+      std::memcpy(input_.data() + sizeof(riff::WaveFormat), &extension, sizeof extension);
     }
   }
   if (in->formatTag == kWaveFormatAc3) {
@@ -49,8 +49,8 @@ bool AudioDecoder::OpenAcm() {
 
   uint32_t formatSize = acm::MaxFormatSize();
   output_.assign(formatSize, 0);
-  auto* out = reinterpret_cast<avi::WaveFormat*>(output_.data());
-  out->formatTag = avi::kWaveFormatPcm;
+  auto* out = reinterpret_cast<riff::WaveFormat*>(output_.data());
+  out->formatTag = riff::kWaveFormatPcm;
   if (acm::SuggestFormat(in, out, formatSize, acm::kSuggestFormatTag) != acm::kOk) return false;
   if (acm::Stream::Open(&acm_, in, out, acm::kOpenNonRealtime) != acm::kOk) return false;
   if (acm_->Size(in->avgBytesPerSec, &decodedSize_, acm::kSizeSource) != acm::kOk) return false;

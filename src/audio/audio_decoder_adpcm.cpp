@@ -18,7 +18,7 @@ constexpr uint32_t kSliceBytes = 65536;
 }  // namespace
 
 void AudioDecoder::DecodeAdpcmUnit(const uint8_t* chunk, uint32_t index, uint8_t* out) {
-  const avi::WaveFormat& in = In();
+  const riff::WaveFormat& in = In();
   bool stereo = in.channels == 2;
   switch (in.formatTag) {
     case kWaveFormatXaAdpcm:

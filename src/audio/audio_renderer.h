@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "avi/wave_format.h"
+#include "riff/wave_format.h"
 
 namespace avi {
 class AudioStream;
@@ -51,7 +51,7 @@ class IAudioRenderer {
   // Bytes of the stream's output decoded so far (the start position while stopped).
   virtual int64_t DecodedPosition() const = 0;
   // The stream's output format, or null without a stream.
-  virtual const avi::WaveFormat* OutputFormat() const = 0;
+  virtual const riff::WaveFormat* OutputFormat() const = 0;
   // The stream time being heard now, ms (the start position plus the device's play position),
   // or -1 while nothing plays. Any thread; for diagnostics.
   virtual int32_t HeardPositionMs() const = 0;

@@ -24,9 +24,9 @@ uint32_t ChannelMask(uint16_t channels) {
   }
 }
 
-bool IsPlayablePcm(const avi::WaveFormat& format) {
+bool IsPlayablePcm(const riff::WaveFormat& format) {
   const uint16_t bits = format.bitsPerSample;
-  if (format.formatTag != avi::kWaveFormatPcm) return false;
+  if (format.formatTag != riff::kWaveFormatPcm) return false;
   if (bits != 8 && bits != 16 && bits != 24 && bits != 32 && bits != kWideSampleBytes * 8) return false;
   if (format.channels == 0 || format.channels > waveout::kMaxChannels) return false;
   if (format.samplesPerSec == 0 || format.samplesPerSec > waveout::kMaxRate) return false;
@@ -34,7 +34,7 @@ bool IsPlayablePcm(const avi::WaveFormat& format) {
          format.avgBytesPerSec == uint64_t{format.blockAlign} * format.samplesPerSec;
 }
 
-waveout::WaveFormatExtensible DeviceFormat(const avi::WaveFormat& stream) {
+waveout::WaveFormatExtensible DeviceFormat(const riff::WaveFormat& stream) {
   waveout::WaveFormatExtensible device{};
   device.format = stream;
   device.format.cbSize = 0;

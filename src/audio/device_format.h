@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "avi/wave_format.h"
 #include "platform/waveout/wave_format_extensible.h"
+#include "riff/wave_format.h"
 
 namespace audio {
 
@@ -14,10 +14,10 @@ uint32_t ChannelMask(uint16_t channels);
 // True for linear PCM the renderer plays as it is: 8, 16, 24, 32 or 64 bits (the decoder's
 // wide samples), 1 to 8 channels, a rate a device takes, and block and byte rate fields that
 // agree with them. Anything else goes through the decoder first, which rebuilds the fields.
-bool IsPlayablePcm(const avi::WaveFormat& format);
+bool IsPlayablePcm(const riff::WaveFormat& format);
 
 // The format the device is opened with for a stream of `stream`: wide samples play as their
 // top 16 bits; more than two channels or more than 16 bits take the extensible description.
-platform::waveout::WaveFormatExtensible DeviceFormat(const avi::WaveFormat& stream);
+platform::waveout::WaveFormatExtensible DeviceFormat(const riff::WaveFormat& stream);
 
 }  // namespace audio

@@ -13,7 +13,7 @@ int64_t UnitsToMs(uint64_t units, uint32_t perSecond) {
 
 }  // namespace
 
-int64_t PositionMs(const platform::waveout::Position& position, const avi::WaveFormat& device) {
+int64_t PositionMs(const platform::waveout::Position& position, const riff::WaveFormat& device) {
   using platform::waveout::TimeKind;
   switch (position.kind) {
     case TimeKind::kMs:

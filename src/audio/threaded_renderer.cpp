@@ -17,7 +17,7 @@ bool ThreadedRenderer::SetStream(std::shared_ptr<avi::AudioStream> stream) {
   std::lock_guard<std::mutex> lock(control_);
   EndThread();
   position_.store(0, std::memory_order_relaxed);
-  const avi::WaveFormat* format = stream ? stream->OutputFormat() : nullptr;
+  const riff::WaveFormat* format = stream ? stream->OutputFormat() : nullptr;
   if (!format || !Adopt(*format)) {
     stream_.reset();
     return true;
@@ -38,7 +38,7 @@ int32_t ThreadedRenderer::Seek(int32_t ms) {
   const int32_t state = State();
   const bool playing = state == kRendererPlaying || state == kRendererPaused;
   if (playing) EndThread();
-  const avi::WaveFormat& format = *stream_->OutputFormat();
+  const riff::WaveFormat& format = *stream_->OutputFormat();
   const int64_t position = ByteAt(std::max(ms, 0), format);
   position_.store(position, std::memory_order_relaxed);
   if (playing && static_cast<uint64_t>(position) <= stream_->TotalLength()) {
@@ -58,12 +58,12 @@ void ThreadedRenderer::Stop() {
   EndThread();
 }
 
-const avi::WaveFormat* ThreadedRenderer::OutputFormat() const {
+const riff::WaveFormat* ThreadedRenderer::OutputFormat() const {
   std::lock_guard<std::mutex> lock(control_);
   return stream_ ? stream_->OutputFormat() : nullptr;
 }
 
-int64_t ThreadedRenderer::ByteAt(int64_t ms, const avi::WaveFormat& format) {
+int64_t ThreadedRenderer::ByteAt(int64_t ms, const riff::WaveFormat& format) {
   return ms * format.avgBytesPerSec / 1000 / format.blockAlign * format.blockAlign;
 }
 

@@ -28,7 +28,7 @@ class ThreadedRenderer : public IAudioRenderer {
   void Pause() override;
   void Stop() override;
   int32_t State() const override { return state_.load(std::memory_order_acquire); }
-  const avi::WaveFormat* OutputFormat() const override;
+  const riff::WaveFormat* OutputFormat() const override;
 
  protected:
   static constexpr int32_t kRequestResume = 1;
@@ -40,7 +40,7 @@ class ThreadedRenderer : public IAudioRenderer {
   ~ThreadedRenderer() override = default;
 
   // Prepares for a stream whose output is `format`; false refuses it. With control_ held.
-  virtual bool Adopt(const avi::WaveFormat& format) = 0;
+  virtual bool Adopt(const riff::WaveFormat& format) = 0;
   // The renderer thread: plays stream_ from position_ until asked to stop or the data ends,
   // publishing its states; ends with the state stopped, or kRendererNoDevice when it could not
   // start.
@@ -73,7 +73,7 @@ class ThreadedRenderer : public IAudioRenderer {
   }
 
   // The stream byte at `ms`, rounded down to a whole block.
-  static int64_t ByteAt(int64_t ms, const avi::WaveFormat& format);
+  static int64_t ByteAt(int64_t ms, const riff::WaveFormat& format);
 
   // Serialises the callers' Play, Stop, Seek and SetStream, which start and end the thread,
   // and guards stream_.

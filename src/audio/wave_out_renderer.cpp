@@ -14,7 +14,7 @@ WaveOutRenderer::~WaveOutRenderer() {
   EndThread();
 }
 
-bool WaveOutRenderer::Adopt(const avi::WaveFormat& format) { return IsPlayablePcm(format); }
+bool WaveOutRenderer::Adopt(const riff::WaveFormat& format) { return IsPlayablePcm(format); }
 
 bool WaveOutRenderer::Play() {
   std::lock_guard<std::mutex> lock(control_);

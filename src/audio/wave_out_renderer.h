@@ -17,7 +17,7 @@ namespace audio {
 
 // Opens the sound output for a format; platform::waveout::OpenDevice unless a test gives its own.
 using DeviceFactory = std::function<std::unique_ptr<platform::waveout::Device>(
-    const avi::WaveFormat* format, platform::waveout::DoneCallback done)>;
+    const riff::WaveFormat* format, platform::waveout::DoneCallback done)>;
 
 // Plays a PCM stream through the waveout layer: a thread of its own keeps four one-second
 // buffers queued at the device and re-bases the playback clock on the device's position about
@@ -44,7 +44,7 @@ class WaveOutRenderer final : public ThreadedRenderer {
 
   // What one run of the thread plays through.
   struct Output {
-    const avi::WaveFormat* source;
+    const riff::WaveFormat* source;
     platform::waveout::WaveFormatExtensible format;
     std::unique_ptr<platform::waveout::Device> device;
     std::vector<uint8_t> fetch;  // one second of wide samples, narrowed into the buffers
@@ -52,7 +52,7 @@ class WaveOutRenderer final : public ThreadedRenderer {
   };
 
   // PCM the device layer plays (wide samples as their top 16 bits).
-  bool Adopt(const avi::WaveFormat& format) override;
+  bool Adopt(const riff::WaveFormat& format) override;
   void Run() override;
   // Prefills and plays until stopped or the data ends; false when the device went away.
   bool PlayOut(Output& output, int64_t startMs, uint64_t total);

@@ -4,6 +4,10 @@
 
 namespace avi {
 
+using riff::kWaveFormatMpegLayer3;
+using riff::kWaveFormatPcm;
+using riff::WaveFormat;
+
 namespace {
 
 constexpr uint32_t kMp3SamplesPerFrame = 1152;
@@ -70,7 +74,7 @@ uint64_t AudioStream::TotalLength() const {
 uint64_t AudioStream::TotalLengthBefore(size_t stage) const {
   uint64_t total = TotalLength();
   for (size_t j = 0; j < stage && j < chain_.Count(); ++j) {
-    const audio::IAudioFilter& filter = *chain_.Get(j);
+    const avi::IAudioFilter& filter = *chain_.Get(j);
     total = Scale(total, filter.OutputFormat()->avgBytesPerSec, filter.InputFormat()->avgBytesPerSec);
   }
   return total;
@@ -112,7 +116,7 @@ int64_t AudioStream::DecodedPosition() const {
   return count ? chain_.Get(count - 1)->Position() : 0;
 }
 
-int AudioStream::AddStage(std::unique_ptr<audio::IAudioFilter> stage) {
+int AudioStream::AddStage(std::unique_ptr<avi::IAudioFilter> stage) {
   if (!stage || stage->Failed()) return 1;
   chain_.Append(std::move(stage));
   return 0;
@@ -154,31 +158,31 @@ int64_t AudioStream::ChainCallback(int stage, int kind, AudioStream* stream, int
                                    intptr_t third, intptr_t fourth) {
   if (!stream || stage < 0) return 0;
   switch (kind) {
-    case audio::kChainRead: {
+    case avi::kChainRead: {
       if (first < 0 || third <= 0 || !fourth) return 0;
       uint32_t count = third > INT32_MAX ? static_cast<uint32_t>(INT32_MAX) : static_cast<uint32_t>(third);
       auto* destination = reinterpret_cast<uint8_t*>(fourth);
       if (stage == 0) return stream->ReadRaw(static_cast<uint64_t>(first), count, destination);
-      audio::IAudioFilter* below = stream->chain_.Get(static_cast<size_t>(stage - 1));
+      avi::IAudioFilter* below = stream->chain_.Get(static_cast<size_t>(stage - 1));
       if (!below) return 0;
       return below->Read(stage - 1, &AudioStream::ChainCallback, stream, first, count, destination);
     }
-    case audio::kChainTotalLength:
+    case avi::kChainTotalLength:
       if (first) *reinterpret_cast<uint64_t*>(first) = stream->TotalLengthBefore(static_cast<size_t>(stage));
       return 1;
-    case audio::kChainPacketCount:
+    case avi::kChainPacketCount:
       if (first) {
         const PacketTable* table = stream->tables_.Get(0);
         *reinterpret_cast<uint32_t*>(first) =
             stage == 0 ? (table ? static_cast<uint32_t>(table->Count()) : 0) : 1;
       }
       return 0;
-    case audio::kChainTotalLengthShort:
+    case avi::kChainTotalLengthShort:
       if (second) {
         *reinterpret_cast<uint32_t*>(second) = stage == 0 ? static_cast<uint32_t>(stream->TotalLength()) : 0;
       }
       return 0;
-    case audio::kChainSourcePosition: {
+    case avi::kChainSourcePosition: {
       if (!first) return 0;
       uint64_t position = *reinterpret_cast<const uint64_t*>(first);
       if (second) *reinterpret_cast<uint64_t*>(second) = position;

@@ -6,10 +6,10 @@
 #include <variant>
 #include <vector>
 
-#include "audio/audio_filter.h"
+#include "avi/audio_filter.h"
 #include "avi/packet_table.h"
 #include "avi/ptr_list.h"
-#include "avi/wave_format.h"
+#include "riff/wave_format.h"
 
 namespace avi {
 
@@ -30,10 +30,12 @@ class AudioStream {
   AudioStream& operator=(const AudioStream&) = delete;
   ~AudioStream();
 
-  const WaveFormat* SourceFormat() const { return reinterpret_cast<const WaveFormat*>(format_.data()); }
+  const riff::WaveFormat* SourceFormat() const {
+    return reinterpret_cast<const riff::WaveFormat*>(format_.data());
+  }
   size_t SourceFormatSize() const { return format_.size(); }
   // The last stage's output format, or the source format when the chain is empty.
-  const WaveFormat* OutputFormat() const;
+  const riff::WaveFormat* OutputFormat() const;
   int32_t Delay() const { return delay_; }
   const std::string* Name8() const { return std::get_if<std::string>(&name_); }
   const std::u16string* Name16() const { return std::get_if<std::u16string>(&name_); }
@@ -47,11 +49,11 @@ class AudioStream {
   int64_t DecodedPosition() const;
 
   // Takes the stage unless its construction failed: then deletes it and returns 1; else 0.
-  int AddStage(std::unique_ptr<audio::IAudioFilter> stage);
+  int AddStage(std::unique_ptr<avi::IAudioFilter> stage);
   // Deletes the last stage; returns 1 when there was none, else 0.
   int RemoveLastStage();
   size_t StageCount() const { return chain_.Count(); }
-  audio::IAudioFilter* Stage(size_t index) const { return chain_.Get(index); }
+  avi::IAudioFilter* Stage(size_t index) const { return chain_.Get(index); }
 
   // The source byte position that corresponds to output position `position`.
   uint64_t SourcePosition(uint64_t position) const;
@@ -73,7 +75,7 @@ class AudioStream {
 
   PtrList<std::unique_ptr<PacketTable>> tables_;
   std::vector<uint8_t> format_;
-  PtrList<std::unique_ptr<audio::IAudioFilter>> chain_;
+  PtrList<std::unique_ptr<avi::IAudioFilter>> chain_;
   StreamName name_;
   int32_t delay_;
 };

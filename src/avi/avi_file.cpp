@@ -8,11 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "avi/fourcc.h"
 #include "avi/legacy_index.h"
 #include "avi/odml_index.h"
+#include "riff/fourcc.h"
 
 namespace avi {
+
+using riff::BitmapInfoHeader;
+using riff::LoadU16;
+using riff::LoadU32;
+using riff::MakeFourcc;
 
 namespace {
 

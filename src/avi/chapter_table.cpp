@@ -1,8 +1,11 @@
 #include "avi/chapter_table.h"
 
-#include "avi/fourcc.h"
+#include "riff/fourcc.h"
 
 namespace avi {
+
+using riff::LoadU16;
+using riff::LoadU32;
 
 namespace {
 

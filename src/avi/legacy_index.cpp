@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
-#include "avi/fourcc.h"
+#include "riff/fourcc.h"
 
 namespace avi {
+
+using riff::LoadU32;
+using riff::MakeFourcc;
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "avi/audio_stream.h"
-#include "avi/bitmap_info_header.h"
 #include "avi/chapter_table.h"
 #include "avi/packet_table.h"
 #include "avi/ptr_list.h"
 #include "avi/stream_header.h"
+#include "riff/bitmap_info_header.h"
 
 namespace avi {
 
@@ -24,14 +24,16 @@ struct Movie {
   Movie& operator=(const Movie&) = delete;
 
   // The picture format, at least a whole BitmapInfoHeader (missing bytes read as zero).
-  const BitmapInfoHeader& Bitmap() const { return *reinterpret_cast<const BitmapInfoHeader*>(format.data()); }
+  const riff::BitmapInfoHeader& Bitmap() const {
+    return *reinterpret_cast<const riff::BitmapInfoHeader*>(format.data());
+  }
   // The video packet table: the first, and as parsed the only, table of the list.
   const PacketTable* VideoTable() const { return packetTables.Get(0); }
 
   // The video stream's `strn` text, or none.
   std::optional<std::string> name;
   // The video format (BitmapInfoHeader and its extra bytes), padded to at least 40 bytes.
-  std::vector<uint8_t> format = std::vector<uint8_t>(sizeof(BitmapInfoHeader), 0);
+  std::vector<uint8_t> format = std::vector<uint8_t>(sizeof(riff::BitmapInfoHeader), 0);
   StreamHeader streamHeader{};
   PtrList<std::unique_ptr<PacketTable>> packetTables;
   PtrList<std::shared_ptr<AudioStream>> audioStreams;

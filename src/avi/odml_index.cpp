@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "avi/fourcc.h"
+#include "riff/fourcc.h"
 
 namespace avi {
+
+using riff::LoadU16;
+using riff::LoadU32;
+using riff::LoadU64;
 
 namespace {
 

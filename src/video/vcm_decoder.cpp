@@ -4,9 +4,9 @@
 #include <array>
 #include <cstring>
 
-#include "avi/fourcc.h"
 #include "avi/packet_entry.h"
 #include "platform/codec/output_format.h"
+#include "riff/fourcc.h"
 #include "video/dib_rows.h"
 #include "video/padded_yv12.h"
 
@@ -20,24 +20,24 @@ constexpr uint32_t kRgbCompression = 0;
 constexpr size_t kYv12Spare = 5;
 
 // Handlers of codecs that the MPEG-4 decoder stands in for.
-constexpr std::array<uint32_t, 4> kXvidAliases = {avi::MakeFourcc("DX50"), avi::MakeFourcc("DIVX"),
-                                                  avi::MakeFourcc("divf"), avi::MakeFourcc("divx")};
+constexpr std::array<uint32_t, 4> kXvidAliases = {riff::MakeFourcc("DX50"), riff::MakeFourcc("DIVX"),
+                                                  riff::MakeFourcc("divf"), riff::MakeFourcc("divx")};
 // Codecs whose 32-bit output takes the round trip through YV12.
 constexpr std::array<uint32_t, 7> kRgbToYv12Codes = {
-    avi::MakeFourcc("mpg4"), avi::MakeFourcc("MP42"), avi::MakeFourcc("mp42"), avi::MakeFourcc("mp43"),
-    avi::MakeFourcc("MP43"), avi::MakeFourcc("div3"), avi::MakeFourcc("div4")};
+    riff::MakeFourcc("mpg4"), riff::MakeFourcc("MP42"), riff::MakeFourcc("mp42"), riff::MakeFourcc("mp43"),
+    riff::MakeFourcc("MP43"), riff::MakeFourcc("div3"), riff::MakeFourcc("div4")};
 
 template <size_t N>
 bool Contains(const std::array<uint32_t, N>& codes, uint32_t code) {
   return std::find(codes.begin(), codes.end(), code) != codes.end();
 }
 
-avi::BitmapInfoHeader& Header(std::vector<uint8_t>& format) {
-  return *reinterpret_cast<avi::BitmapInfoHeader*>(format.data());
+riff::BitmapInfoHeader& Header(std::vector<uint8_t>& format) {
+  return *reinterpret_cast<riff::BitmapInfoHeader*>(format.data());
 }
 
-const avi::BitmapInfoHeader& Header(const std::vector<uint8_t>& format) {
-  return *reinterpret_cast<const avi::BitmapInfoHeader*>(format.data());
+const riff::BitmapInfoHeader& Header(const std::vector<uint8_t>& format) {
+  return *reinterpret_cast<const riff::BitmapInfoHeader*>(format.data());
 }
 
 }  // namespace
@@ -59,21 +59,21 @@ VCMDecoder::~VCMDecoder() {
 void VCMDecoder::Open(platform::codec::Registry& registry) {
   // The stream format as far as the file holds it, its size field telling the truth.
   const uint32_t stated = Header(movie_.format).size;
-  const size_t bytes = std::clamp<size_t>(stated, sizeof(avi::BitmapInfoHeader), movie_.format.size());
+  const size_t bytes = std::clamp<size_t>(stated, sizeof(riff::BitmapInfoHeader), movie_.format.size());
   inputFormat_.assign(movie_.format.begin(), movie_.format.begin() + static_cast<ptrdiff_t>(bytes));
   Header(inputFormat_).size = static_cast<uint32_t>(bytes);
   if (table_ == nullptr || !platform::codec::PictureSize(Header(inputFormat_), &width_, &height_)) return;
 
   uint32_t code = movie_.streamHeader.fccHandler;
-  if (Contains(kXvidAliases, code)) code = avi::MakeFourcc("xvid");
+  if (Contains(kXvidAliases, code)) code = riff::MakeFourcc("xvid");
   codec_ = registry.Open(code);
   openedCode_ = code;
   if (!codec_) {
     const uint32_t compression = Header(inputFormat_).compression;
     // Muxers write uncompressed RGB with a handler of 0; it is the same picture as "DIB ".
-    if (code == avi::MakeFourcc("DIB ") || (code == 0 && compression == kRgbCompression)) {
+    if (code == riff::MakeFourcc("DIB ") || (code == 0 && compression == kRgbCompression)) {
       kind_ = kKindDib;
-    } else if (code == avi::MakeFourcc("YV12") && ((width_ | height_) & 1) == 0) {
+    } else if (code == riff::MakeFourcc("YV12") && ((width_ | height_) & 1) == 0) {
       kind_ = kKindRawYv12;
     }
     outputFormat_ = inputFormat_;
@@ -86,13 +86,13 @@ void VCMDecoder::Open(platform::codec::Registry& registry) {
     if (!codec_) return;
   }
   const uint32_t formatSize = codec_->FormatSize(inputFormat_);
-  outputFormat_.assign(std::max<size_t>(formatSize, sizeof(avi::BitmapInfoHeader)), 0);
+  outputFormat_.assign(std::max<size_t>(formatSize, sizeof(riff::BitmapInfoHeader)), 0);
   std::memcpy(outputFormat_.data(), inputFormat_.data(), std::min(outputFormat_.size(), inputFormat_.size()));
   Negotiate();
 }
 
 bool VCMDecoder::TryOutput(uint32_t compression, uint16_t bits) {
-  avi::BitmapInfoHeader& output = Header(outputFormat_);
+  riff::BitmapInfoHeader& output = Header(outputFormat_);
   output.compression = compression;
   output.bitCount = bits;
   output.sizeImage = 0;
@@ -100,13 +100,13 @@ bool VCMDecoder::TryOutput(uint32_t compression, uint16_t bits) {
 }
 
 bool VCMDecoder::Negotiate() {
-  if (TryOutput(avi::MakeFourcc("YV12"), 12)) {
+  if (TryOutput(riff::MakeFourcc("YV12"), 12)) {
     kind_ = kKindYv12;
     fieldMode_ = movie_.colourInfo[3];
     stackedFields_ = fieldMode_ == 3 || fieldMode_ == 4;
     bottomFieldFirst_ = fieldMode_ == 4;
     fieldPairs_ = fieldMode_ != 0 && !stackedFields_;
-  } else if (TryOutput(avi::MakeFourcc("YUY2"), 16)) {
+  } else if (TryOutput(riff::MakeFourcc("YUY2"), 16)) {
     kind_ = kKindYuy2;
   } else if (TryOutput(kRgbCompression, 32)) {
     kind_ = Contains(kRgbToYv12Codes, openedCode_) ? kKindRgbToYv12 : kKindRgb;

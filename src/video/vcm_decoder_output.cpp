@@ -33,7 +33,7 @@ int32_t VCMDecoder::FieldOf(int64_t frame) const {
 }
 
 bool VCMDecoder::WriteRgb(uint8_t* destination, ptrdiff_t pitch) {
-  const auto& output = *reinterpret_cast<const avi::BitmapInfoHeader*>(outputFormat_.data());
+  const auto& output = *reinterpret_cast<const riff::BitmapInfoHeader*>(outputFormat_.data());
   switch (kind_) {
     case kKindDib:
     case kKindRgb:
@@ -54,7 +54,7 @@ bool VCMDecoder::WriteRgb(uint8_t* destination, ptrdiff_t pitch) {
 void VCMDecoder::ConvertRgbSource(uint8_t* destination, ptrdiff_t pitch, int32_t ycOffset, bool dcc,
                                   int32_t mode, bool playback) {
   const ptrdiff_t rowBytes = 4 * static_cast<ptrdiff_t>(width_);
-  const auto& output = *reinterpret_cast<const avi::BitmapInfoHeader*>(outputFormat_.data());
+  const auto& output = *reinterpret_cast<const riff::BitmapInfoHeader*>(outputFormat_.data());
   if (!ExpandDib(bufferA_.data(), output.bitCount, width_, height_, output.height > 0, bufferB_.data(),
                  rowBytes)) {
     return;

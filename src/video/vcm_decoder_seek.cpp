@@ -47,7 +47,7 @@ bool VCMDecoder::Feed(SeekTimes* times, int32_t* result) {
   if (bytes == 0) return false;
   times->readTicks = Now() - readStart;
   const bool key = (table_->Size(static_cast<size_t>(index)) & avi::kNotKeyFrame) == 0;
-  reinterpret_cast<avi::BitmapInfoHeader*>(inputFormat_.data())->sizeImage = bytes;
+  reinterpret_cast<riff::BitmapInfoHeader*>(inputFormat_.data())->sizeImage = bytes;
   owed_.push_back(index);
   codecFresh_ = false;
   const int64_t decodeStart = Now();

@@ -15,7 +15,7 @@ std::vector<std::pair<int, uint64_t>> requests;
 
 int64_t RecordingCallback(int stage, int kind, avi::AudioStream* stream, intptr_t first, intptr_t second,
                           intptr_t third, intptr_t fourth) {
-  uint64_t value = kind == audio::kChainSourcePosition ? *reinterpret_cast<const uint64_t*>(first) : 0;
+  uint64_t value = kind == avi::kChainSourcePosition ? *reinterpret_cast<const uint64_t*>(first) : 0;
   requests.emplace_back(kind, value);
   return avi::AudioStream::ChainCallback(stage, kind, stream, first, second, third, fourth);
 }
@@ -52,12 +52,12 @@ TEST_F(AcmPath, NewPositionIsMappedThroughTheChainBeforeDecoding) {
   requests.clear();
   ASSERT_EQ(Read(decoder, 0, out), out.size());
   ASSERT_EQ(Read(decoder, 10000, out), out.size());
-  for (auto [kind, value] : requests) EXPECT_NE(kind, audio::kChainSourcePosition);
+  for (auto [kind, value] : requests) EXPECT_NE(kind, avi::kChainSourcePosition);
 
   requests.clear();
   ASSERT_EQ(Read(decoder, 40000, out), out.size());
   ASSERT_FALSE(requests.empty());
-  EXPECT_EQ(requests.front(), std::make_pair(int{audio::kChainSourcePosition}, uint64_t{40000}));
+  EXPECT_EQ(requests.front(), std::make_pair(int{avi::kChainSourcePosition}, uint64_t{40000}));
   EXPECT_EQ(decoder.Position(), 50000);
 
   // What follows the jump is what a fresh decoder gives from the mapped block.
@@ -92,7 +92,7 @@ TEST(AcmFormats, MpegLayer3ExtensionIsRewritten) {
   auto stream = MakeStream(dir, FormatBytes({0x0055, 2, 44100, 16000, 1, 0, 12}, extension), {0xFF, 0xFB});
   audio::AudioDecoder decoder(*stream);
   ASSERT_FALSE(decoder.Failed());
-  const uint8_t* kept = reinterpret_cast<const uint8_t*>(decoder.InputFormat()) + sizeof(avi::WaveFormat);
+  const uint8_t* kept = reinterpret_cast<const uint8_t*>(decoder.InputFormat()) + sizeof(riff::WaveFormat);
   const uint8_t expected[12] = {1, 0, 2, 0, 0, 0, 0xC0, 0x03, 1, 0, 0x71, 0x05};
   EXPECT_EQ(0, std::memcmp(kept, expected, 12));
 }

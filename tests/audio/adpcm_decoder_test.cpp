@@ -20,7 +20,7 @@ std::vector<uint8_t> RandomBytes(size_t size, std::mt19937& random) {
   return bytes;
 }
 
-std::vector<uint8_t> DecodeAll(const avitest::TempDir& dir, const avi::WaveFormat& format,
+std::vector<uint8_t> DecodeAll(const avitest::TempDir& dir, const riff::WaveFormat& format,
                                const std::vector<uint8_t>& data, uint32_t piece = 1 << 20) {
   auto stream = MakeStream(dir, FormatBytes(format), data, 1000);
   EXPECT_NE(AddDecoder(*stream), nullptr);
@@ -37,12 +37,12 @@ TEST(AdpcmDecoder, ReadsOfAnySizeJoinExactly) {
   avitest::TempDir dir;
   std::mt19937 random(7);
   std::vector<uint8_t> data = RandomBytes(128 * 40, random);
-  const avi::WaveFormat formats[] = {
+  const riff::WaveFormat formats[] = {
       audiotest::XaFormat(2),         audiotest::XaFormat(1),         audiotest::FilterFormat(2, 64),
       audiotest::FilterFormat(1, 32), audiotest::FilterFormat(2, 32), audiotest::StepFormat(2),
       audiotest::StepFormat(1),
   };
-  for (const avi::WaveFormat& format : formats) {
+  for (const riff::WaveFormat& format : formats) {
     std::vector<uint8_t> whole = DecodeAll(dir, format, data);
     ASSERT_FALSE(whole.empty()) << std::hex << format.formatTag;
     for (uint32_t piece : {8u, 40u, 1000u, 1800u, 4104u}) {
@@ -57,10 +57,10 @@ TEST(AdpcmDecoder, NominalZeroByteRateIsTakenFromTheLayout) {
   avitest::TempDir dir;
   std::mt19937 random(11);
   std::vector<uint8_t> data = RandomBytes(128 * 36, random);
-  const avi::WaveFormat formats[] = {audiotest::XaFormat(2), audiotest::XaFormat(1),
-                                     audiotest::FilterFormat(2, 64), audiotest::StepFormat(1)};
-  for (const avi::WaveFormat& format : formats) {
-    avi::WaveFormat zero = format;
+  const riff::WaveFormat formats[] = {audiotest::XaFormat(2), audiotest::XaFormat(1),
+                                      audiotest::FilterFormat(2, 64), audiotest::StepFormat(1)};
+  for (const riff::WaveFormat& format : formats) {
+    riff::WaveFormat zero = format;
     zero.avgBytesPerSec = 0;
     auto nominal = MakeStream(dir, FormatBytes(format), data, 1000);
     auto derived = MakeStream(dir, FormatBytes(zero), data, 1000);
@@ -192,15 +192,15 @@ TEST(AdpcmDecoder, StepBlockArithmeticAndLayouts) {
 
 TEST(AdpcmDecoder, RefusesAbsurdLayouts) {
   avitest::TempDir dir;
-  const avi::WaveFormat refused[] = {
+  const riff::WaveFormat refused[] = {
       audiotest::FilterFormat(2, 0),
       audiotest::FilterFormat(2, 48),
       audiotest::FilterFormat(1, 20),
       audiotest::FilterFormat(3, 96),
-      avi::WaveFormat{0x2082, 0, 37800, 43200, 128, 4, 0},
-      avi::WaveFormat{0x2080, 2, 0, 0, 36, 4, 0},
+      riff::WaveFormat{0x2082, 0, 37800, 43200, 128, 4, 0},
+      riff::WaveFormat{0x2080, 2, 0, 0, 36, 4, 0},
   };
-  for (const avi::WaveFormat& format : refused) {
+  for (const riff::WaveFormat& format : refused) {
     auto stream = MakeStream(dir, FormatBytes(format), {1, 2, 3});
     EXPECT_TRUE(audio::AudioDecoder(*stream).Failed()) << std::hex << format.formatTag;
   }

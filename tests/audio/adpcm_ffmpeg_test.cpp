@@ -59,7 +59,7 @@ std::vector<int16_t> FfmpegDecode(AVCodecID id, int channels, int blockAlign,
   return out;
 }
 
-std::vector<int16_t> Decode(const avitest::TempDir& dir, const avi::WaveFormat& format,
+std::vector<int16_t> Decode(const avitest::TempDir& dir, const riff::WaveFormat& format,
                             const std::vector<uint8_t>& data) {
   auto stream = audiotest::MakeStream(dir, audiotest::FormatBytes(format), data);
   EXPECT_NE(audiotest::AddDecoder(*stream), nullptr);

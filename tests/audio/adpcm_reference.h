@@ -4,20 +4,20 @@
 #include <random>
 #include <vector>
 
-#include "avi/wave_format.h"
+#include "riff/wave_format.h"
 
 namespace audiotest {
 
 // Formats whose byte rates match their decoded output, so that total lengths are exact.
-inline avi::WaveFormat XaFormat(uint16_t channels) {
+inline riff::WaveFormat XaFormat(uint16_t channels) {
   uint32_t rate = channels == 2 ? 37800 : 18900;
-  return avi::WaveFormat{0x2082, channels, rate, rate * channels * 8 / 14, 128, 4, 0};
+  return riff::WaveFormat{0x2082, channels, rate, rate * channels * 8 / 14, 128, 4, 0};
 }
-inline avi::WaveFormat FilterFormat(uint16_t channels, uint16_t blockAlign) {
-  return avi::WaveFormat{0x2081, channels, 44100, 44100u * channels * 8 * 16 / 224, blockAlign, 4, 0};
+inline riff::WaveFormat FilterFormat(uint16_t channels, uint16_t blockAlign) {
+  return riff::WaveFormat{0x2081, channels, 44100, 44100u * channels * 8 * 16 / 224, blockAlign, 4, 0};
 }
-inline avi::WaveFormat StepFormat(uint16_t channels) {
-  return avi::WaveFormat{
+inline riff::WaveFormat StepFormat(uint16_t channels) {
+  return riff::WaveFormat{
       0x2080, channels, 32000, 32000u * channels * 18 / 32, static_cast<uint16_t>(18 * channels), 4, 0};
 }
 

@@ -10,14 +10,14 @@ namespace {
 
 namespace waveout = platform::waveout;
 
-avi::WaveFormat Pcm(uint16_t channels, uint16_t bits) {
+riff::WaveFormat Pcm(uint16_t channels, uint16_t bits) {
   const auto block = static_cast<uint16_t>(channels * bits / 8);
-  return {avi::kWaveFormatPcm, channels, 44100, 44100u * block, block, bits, 0};
+  return {riff::kWaveFormatPcm, channels, 44100, 44100u * block, block, bits, 0};
 }
 
 TEST(DeviceFormat, TakesTheExtensibleDescriptionBeyondTwoChannelsOr16Bits) {
   const waveout::WaveFormatExtensible stereo = DeviceFormat(Pcm(2, 16));
-  EXPECT_EQ(stereo.format.formatTag, avi::kWaveFormatPcm);
+  EXPECT_EQ(stereo.format.formatTag, riff::kWaveFormatPcm);
   EXPECT_EQ(stereo.format.cbSize, 0);
 
   const waveout::WaveFormatExtensible deep = DeviceFormat(Pcm(2, 24));
@@ -42,7 +42,7 @@ TEST(DeviceFormat, PlaysOnlyPcmWhoseFieldsAgree) {
   EXPECT_TRUE(IsPlayablePcm(Pcm(6, 64)));
   EXPECT_FALSE(IsPlayablePcm(Pcm(2, 12)));
   EXPECT_FALSE(IsPlayablePcm(Pcm(9, 16)));
-  avi::WaveFormat format = Pcm(2, 16);
+  riff::WaveFormat format = Pcm(2, 16);
   format.avgBytesPerSec += 4;
   EXPECT_FALSE(IsPlayablePcm(format));
   format = Pcm(2, 16);
@@ -62,7 +62,7 @@ TEST(NarrowToTop16, KeepsTheTwoHighestBytes) {
 }
 
 TEST(PositionMs, ConvertsEveryKindThroughTheDeviceFormat) {
-  const avi::WaveFormat device = Pcm(2, 16);
+  const riff::WaveFormat device = Pcm(2, 16);
   EXPECT_EQ(PositionMs({waveout::TimeKind::kMs, 1234, {}}, device), 1234);
   EXPECT_EQ(PositionMs({waveout::TimeKind::kSamples, 22050, {}}, device), 500);
   EXPECT_EQ(PositionMs({waveout::TimeKind::kSamples, 22, {}}, device), 0);     // 0.499 ms

@@ -49,7 +49,7 @@ class FakeWaveOut::Device final : public waveout::Device {
 };
 
 audio::DeviceFactory FakeWaveOut::Factory() {
-  return [this](const avi::WaveFormat* format,
+  return [this](const riff::WaveFormat* format,
                 waveout::DoneCallback done) -> std::unique_ptr<waveout::Device> {
     std::lock_guard<std::mutex> lock(mutex_);
     if (refuse_) return nullptr;

@@ -25,7 +25,7 @@ class Crosscheck : public ::testing::Test {
  protected:
   // Makes f.avi with a small video stream and the given audio; returns its audio stream.
   avi::AudioStream* Make(const std::string& source, int rate, const std::string& codec,
-                         void (*patch)(avi::WaveFormat&) = nullptr) {
+                         void (*patch)(riff::WaveFormat&) = nullptr) {
     file_ = dir_.File("f" + std::to_string(count_++) + ".avi");
     bool made = audiotest::RunFfmpeg("-f lavfi -i color=s=16x16:r=10:d=3 -f lavfi -i \"" + source + ":s=" +
                                      std::to_string(rate) + ":d=3\" -c:v mjpeg " + codec + " " + file_);
@@ -76,7 +76,7 @@ TEST_F(Crosscheck, PcmTopBitsAreTheSourceSamples) {
       {"pcm_u8", "u8", 1}, {"pcm_s16le", "s16le", 2}, {"pcm_s24le", "s24le", 3}, {"pcm_s32le", "s32le", 4}};
   std::mt19937 random(21);
   // ffmpeg writes samples wider than 16 bits as an extensible format; here they are plain PCM.
-  auto plain = [](avi::WaveFormat& format) { format.formatTag = 1; };
+  auto plain = [](riff::WaveFormat& format) { format.formatTag = 1; };
   for (const Case& c : cases) {
     avi::AudioStream* stream = Make(kStereoSource, 44100, std::string("-c:a ") + c.codec, plain);
     ASSERT_NE(stream, nullptr) << c.codec;
@@ -116,7 +116,7 @@ TEST_F(Crosscheck, ExtensiblePcmGoesThroughTheCompressionLayer) {
 TEST_F(Crosscheck, MsAdpcmMatchesExactly) {
   // ffmpeg writes a nominal byte rate; the true one (1024-byte blocks of 1012 samples) is what
   // positions are mapped with.
-  avi::AudioStream* stream = Make(kStereoSource, 44100, "-c:a adpcm_ms", [](avi::WaveFormat& format) {
+  avi::AudioStream* stream = Make(kStereoSource, 44100, "-c:a adpcm_ms", [](riff::WaveFormat& format) {
     format.avgBytesPerSec = 44100 * 1024 / 1012;
   });
   ASSERT_NE(stream, nullptr);
@@ -175,7 +175,7 @@ TEST_P(Ac3Crosscheck, MatchesFfmpegWithTheDialogueGain) {
       channels == 2 ? Make(kStereoSource, 48000, "-c:a ac3 -b:a 192k -dialnorm -27")
                     // ffmpeg writes more than two channels as an extensible format; AC-3 proper has its tag.
                     : Make(kSixChannelSource, 48000, "-c:a ac3 -b:a 384k -channel_layout 5.1",
-                           [](avi::WaveFormat& format) { format.formatTag = 0x2000; });
+                           [](riff::WaveFormat& format) { format.formatTag = 0x2000; });
   ASSERT_NE(stream, nullptr);
   ASSERT_NE(audiotest::AddDecoder(*stream), nullptr);
   ASSERT_EQ(stream->OutputFormat()->channels, channels);
@@ -232,7 +232,7 @@ uint64_t sourceBytesAsked = 0;
 
 int64_t CountingCallback(int stage, int kind, avi::AudioStream* stream, intptr_t first, intptr_t second,
                          intptr_t third, intptr_t fourth) {
-  if (kind == audio::kChainRead) sourceBytesAsked += static_cast<uint64_t>(third);
+  if (kind == avi::kChainRead) sourceBytesAsked += static_cast<uint64_t>(third);
   return avi::AudioStream::ChainCallback(stage, kind, stream, first, second, third, fourth);
 }
 
@@ -240,11 +240,11 @@ TEST_F(Crosscheck, Ac3FramesOfAnotherRateThanTheStreamSays) {
   struct Case {
     int frameRate;
     uint32_t streamRate;
-    void (*patch)(avi::WaveFormat&);
+    void (*patch)(riff::WaveFormat&);
   };
   const Case cases[] = {
-      {48000, 32000, [](avi::WaveFormat& format) { format.samplesPerSec = 32000; }},
-      {32000, 48000, [](avi::WaveFormat& format) { format.samplesPerSec = 48000; }},
+      {48000, 32000, [](riff::WaveFormat& format) { format.samplesPerSec = 32000; }},
+      {32000, 48000, [](riff::WaveFormat& format) { format.samplesPerSec = 48000; }},
   };
   for (const Case& c : cases) {
     avi::AudioStream* stream = Make(kStereoSource, c.frameRate, "-c:a ac3 -b:a 192k", c.patch);

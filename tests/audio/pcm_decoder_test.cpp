@@ -10,9 +10,9 @@ using audiotest::AddDecoder;
 using audiotest::FormatBytes;
 using audiotest::MakeStream;
 
-avi::WaveFormat Pcm(uint16_t channels, uint16_t bits) {
+riff::WaveFormat Pcm(uint16_t channels, uint16_t bits) {
   uint16_t align = static_cast<uint16_t>(channels * bits / 8);
-  return avi::WaveFormat{1, channels, 44100, 44100u * align, align, bits, 0};
+  return riff::WaveFormat{1, channels, 44100, 44100u * align, align, bits, 0};
 }
 
 uint64_t Wide(const uint8_t* bytes) {
@@ -40,7 +40,7 @@ TEST(PcmDecoder, WidensEverySampleSizeWithOffsetBinaryRepetition) {
     auto stream = MakeStream(dir, FormatBytes(Pcm(1, c.bits)), c.sample);
     audio::AudioDecoder* decoder = AddDecoder(*stream);
     ASSERT_NE(decoder, nullptr) << c.bits;
-    const avi::WaveFormat& out = *stream->OutputFormat();
+    const riff::WaveFormat& out = *stream->OutputFormat();
     EXPECT_EQ(out.bitsPerSample, 64);
     EXPECT_EQ(out.blockAlign, 8);
     EXPECT_EQ(out.avgBytesPerSec, 8u * 44100);
@@ -88,7 +88,7 @@ TEST(PcmDecoder, ReadsOfAnySizeFollowEachOther) {
 TEST(PcmDecoder, NominalZeroByteRateIsTakenFromTheLayout) {
   avitest::TempDir dir;
   struct Case {
-    avi::WaveFormat format;
+    riff::WaveFormat format;
     size_t bytes;
     uint64_t total;
   };
@@ -106,17 +106,17 @@ TEST(PcmDecoder, NominalZeroByteRateIsTakenFromTheLayout) {
 
 TEST(PcmDecoder, RefusesWhatItCannotWiden) {
   avitest::TempDir dir;
-  const avi::WaveFormat refused[] = {
+  const riff::WaveFormat refused[] = {
       Pcm(2, 64),
       Pcm(1, 96),
       Pcm(1, 12),
       Pcm(1, 13),
       Pcm(1, 0),
-      avi::WaveFormat{1, 0, 44100, 0, 0, 16, 0},
-      avi::WaveFormat{1, 2, 0, 0, 4, 16, 0},
-      avi::WaveFormat{1, 9000, 44100, 0, 0, 16, 0},
+      riff::WaveFormat{1, 0, 44100, 0, 0, 16, 0},
+      riff::WaveFormat{1, 2, 0, 0, 4, 16, 0},
+      riff::WaveFormat{1, 9000, 44100, 0, 0, 16, 0},
   };
-  for (const avi::WaveFormat& format : refused) {
+  for (const riff::WaveFormat& format : refused) {
     auto stream = MakeStream(dir, FormatBytes(format), {1, 2, 3, 4});
     audio::AudioDecoder decoder(*stream);
     EXPECT_TRUE(decoder.Failed());

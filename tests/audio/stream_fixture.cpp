@@ -9,9 +9,9 @@
 
 namespace audiotest {
 
-avi::WaveFormat PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits) {
+riff::WaveFormat PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits) {
   const auto block = static_cast<uint16_t>(channels * bits / 8);
-  return {avi::kWaveFormatPcm, channels, rate, rate * block, block, bits, 0};
+  return {riff::kWaveFormatPcm, channels, rate, rate * block, block, bits, 0};
 }
 
 std::vector<uint8_t> Noise(size_t bytes, uint32_t seed) {
@@ -20,7 +20,7 @@ std::vector<uint8_t> Noise(size_t bytes, uint32_t seed) {
   return data;
 }
 
-std::vector<uint8_t> FormatBytes(const avi::WaveFormat& format, const std::vector<uint8_t>& extra) {
+std::vector<uint8_t> FormatBytes(const riff::WaveFormat& format, const std::vector<uint8_t>& extra) {
   std::vector<uint8_t> bytes(sizeof format + extra.size());
   std::memcpy(bytes.data(), &format, sizeof format);
   if (!extra.empty()) std::memcpy(bytes.data() + sizeof format, extra.data(), extra.size());
@@ -55,14 +55,14 @@ std::vector<uint8_t> FfmpegOutput(const std::string& arguments) {
   return bytes;
 }
 
-bool PatchAudioFormat(const std::string& path, void (*edit)(avi::WaveFormat&)) {
+bool PatchAudioFormat(const std::string& path, void (*edit)(riff::WaveFormat&)) {
   std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   size_t header = bytes.find("strhauds");
   if (header == std::string::npos) header = bytes.find("auds");
   size_t format = header == std::string::npos ? header : bytes.find("strf", header);
-  if (format == std::string::npos || format + 8 + sizeof(avi::WaveFormat) > bytes.size()) return false;
-  avi::WaveFormat wave;
+  if (format == std::string::npos || format + 8 + sizeof(riff::WaveFormat) > bytes.size()) return false;
+  riff::WaveFormat wave;
   std::memcpy(&wave, bytes.data() + format + 8, sizeof wave);
   edit(wave);
   file.clear();

@@ -9,17 +9,17 @@
 #include "avi/audio_stream.h"
 #include "avi/movie.h"
 #include "avi/temp_dir.h"
-#include "avi/wave_format.h"
+#include "riff/wave_format.h"
 
 namespace audiotest {
 
 // Linear PCM of `channels`, `rate` and `bits` whose fields agree.
-avi::WaveFormat PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits);
+riff::WaveFormat PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits);
 // `bytes` bytes of noise; the same seed gives the same bytes.
 std::vector<uint8_t> Noise(size_t bytes, uint32_t seed = 1);
 
 // The bytes of a format followed by its extra bytes.
-std::vector<uint8_t> FormatBytes(const avi::WaveFormat& format, const std::vector<uint8_t>& extra = {});
+std::vector<uint8_t> FormatBytes(const riff::WaveFormat& format, const std::vector<uint8_t>& extra = {});
 
 // An audio stream over `data` written to a file in `dir`, cut into packets of `packetSize`.
 std::shared_ptr<avi::AudioStream> MakeStream(const avitest::TempDir& dir, const std::vector<uint8_t>& format,
@@ -32,7 +32,7 @@ std::vector<uint8_t> FfmpegOutput(const std::string& arguments);
 
 // Lets `edit` change the audio stream's format in the AVI file at `path`, as a muxer that
 // writes other fields would have made it; false when the file has no audio format.
-bool PatchAudioFormat(const std::string& path, void (*edit)(avi::WaveFormat&));
+bool PatchAudioFormat(const std::string& path, void (*edit)(riff::WaveFormat&));
 
 // An AVI file parsed into its Movie; none when the file cannot be parsed.
 std::unique_ptr<avi::Movie> OpenMovie(const std::string& path);

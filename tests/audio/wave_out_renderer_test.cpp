@@ -38,7 +38,7 @@ class RendererTest : public ::testing::Test {
  protected:
   RendererTest() { renderer_.SetNotification(&audiotest::RendererNotes::Record, &notes_); }
 
-  std::shared_ptr<avi::AudioStream> Stream(const avi::WaveFormat& format, const std::vector<uint8_t>& data) {
+  std::shared_ptr<avi::AudioStream> Stream(const riff::WaveFormat& format, const std::vector<uint8_t>& data) {
     return audiotest::MakeStream(dir_, audiotest::FormatBytes(format), data);
   }
   std::vector<int32_t> Notes() { return notes_.Get(); }
@@ -59,7 +59,7 @@ class RendererTest : public ::testing::Test {
 };
 
 TEST_F(RendererTest, PcmPlaysThroughFourOneSecondBuffersRefilledAsTheyReturn) {
-  const avi::WaveFormat format = PcmFormat(2, 44100, 16);
+  const riff::WaveFormat format = PcmFormat(2, 44100, 16);
   const std::vector<uint8_t> data = Noise(176400 * 5 + 88200);
   ASSERT_FALSE(renderer_.SetStream(Stream(format, data)));
   EXPECT_EQ(renderer_.Kind(), kRendererWaveOut);
@@ -92,7 +92,7 @@ TEST_F(RendererTest, PcmPlaysThroughFourOneSecondBuffersRefilledAsTheyReturn) {
 
 TEST_F(RendererTest, WideDecodedSamplesPlayAsTheirTop16Bits) {
   // Non-PCM is refused until a decoder turns it into wide PCM.
-  avi::WaveFormat adpcm = PcmFormat(2, 8000, 4);
+  riff::WaveFormat adpcm = PcmFormat(2, 8000, 4);
   adpcm.formatTag = kWaveFormatStepAdpcm;
   auto coded = Stream(adpcm, Noise(36 * 100));
   EXPECT_TRUE(renderer_.SetStream(coded));
@@ -100,13 +100,13 @@ TEST_F(RendererTest, WideDecodedSamplesPlayAsTheirTop16Bits) {
   ASSERT_NE(audiotest::AddDecoder(*coded), nullptr);
   EXPECT_FALSE(renderer_.SetStream(coded));
 
-  const avi::WaveFormat wide = PcmFormat(2, 8000, 64);
+  const riff::WaveFormat wide = PcmFormat(2, 8000, 64);
   const std::vector<uint8_t> data = Noise(128000 + 64000, 3);
   ASSERT_FALSE(renderer_.SetStream(Stream(wide, data)));
   renderer_.Play();
-  avi::WaveFormat device;
+  riff::WaveFormat device;
   std::memcpy(&device, out_.OpenedFormat().data(), sizeof device);
-  EXPECT_EQ(device.formatTag, avi::kWaveFormatPcm);
+  EXPECT_EQ(device.formatTag, riff::kWaveFormatPcm);
   EXPECT_EQ(device.bitsPerSample, 16);
   EXPECT_EQ(device.blockAlign, 4);
   EXPECT_EQ(device.avgBytesPerSec, 32000u);
@@ -121,7 +121,7 @@ TEST_F(RendererTest, WideDecodedSamplesPlayAsTheirTop16Bits) {
 }
 
 TEST_F(RendererTest, SixChannelsOpenTheDeviceWithTheExtensibleDescription) {
-  const avi::WaveFormat format = PcmFormat(6, 48000, 16);
+  const riff::WaveFormat format = PcmFormat(6, 48000, 16);
   ASSERT_FALSE(renderer_.SetStream(Stream(format, Noise(1200))));
   renderer_.Play();
   const std::vector<uint8_t> opened = out_.OpenedFormat();
@@ -271,7 +271,7 @@ TEST_F(RendererTest, PauseAndResumeAreAcknowledgedByTheThread) {
 }
 
 TEST_F(RendererTest, PcmWithFieldsThatDisagreeGoesThroughTheDecoder) {
-  avi::WaveFormat format = PcmFormat(2, 44100, 16);
+  riff::WaveFormat format = PcmFormat(2, 44100, 16);
   format.avgBytesPerSec = 0;
   EXPECT_TRUE(renderer_.SetStream(Stream(format, Noise(400))));
   format = PcmFormat(2, 44100, 16);
@@ -289,7 +289,7 @@ TEST(WaveOutRendererVirtual, TheCaptureHoldsExactlyTheStreamsSamples) {
   const std::string capture = dir.File("heard.wav");
   setenv("VISTREL_AUDIO", "virtual", 1);
   setenv("VISTREL_AUDIO_CAPTURE", capture.c_str(), 1);
-  const avi::WaveFormat format = PcmFormat(2, 8000, 16);
+  const riff::WaveFormat format = PcmFormat(2, 8000, 16);
   const std::vector<uint8_t> data = Noise(32000 / 4, 9);
   {
     common::PlaybackClock clock;
@@ -319,7 +319,7 @@ TEST(WaveOutRendererNoSound, AMachineWithoutASoundDeviceNotifiesTheFailure) {
   renderer.SetNotification(
       [](int32_t code, void* user, intptr_t) { static_cast<std::atomic<int32_t>*>(user)->store(code); },
       &note);
-  const avi::WaveFormat format = PcmFormat(2, 44100, 16);
+  const riff::WaveFormat format = PcmFormat(2, 44100, 16);
   ASSERT_FALSE(renderer.SetStream(audiotest::MakeStream(dir, audiotest::FormatBytes(format), Noise(17640))));
   EXPECT_FALSE(renderer.Play());
   EXPECT_EQ(renderer.State(), kRendererStopped);

@@ -12,7 +12,7 @@ namespace {
 using avi::AudioStream;
 using avi::FileView;
 using avi::PacketTable;
-using avi::WaveFormat;
+using riff::WaveFormat;
 
 std::vector<uint8_t> FormatBytes(const WaveFormat& format, std::vector<uint8_t> extra = {}) {
   std::vector<uint8_t> bytes(sizeof format + extra.size());
@@ -82,7 +82,7 @@ TEST_F(AudioStreamTest, FormatIsNormalisedToWhatIsThere) {
 }
 
 // A stage that doubles every input byte, reading its input through the chain.
-class DoublingStage : public audio::IAudioFilter {
+class DoublingStage : public avi::IAudioFilter {
  public:
   explicit DoublingStage(const WaveFormat& input, bool failed = false) : input_(input), failed_(failed) {
     output_ = input;
@@ -93,11 +93,11 @@ class DoublingStage : public audio::IAudioFilter {
   bool Failed() const override { return failed_; }
   const WaveFormat* InputFormat() const override { return &input_; }
   const WaveFormat* OutputFormat() const override { return &output_; }
-  uint32_t Read(int stage, audio::ChainCallback callback, avi::AudioStream* stream, int64_t position,
+  uint32_t Read(int stage, avi::ChainCallback callback, avi::AudioStream* stream, int64_t position,
                 uint32_t count, uint8_t* destination) override {
     std::vector<uint8_t> input(count / 2);
     auto got = static_cast<uint32_t>(
-        callback(stage, audio::kChainRead, stream, static_cast<intptr_t>(position / 2), 0,
+        callback(stage, avi::kChainRead, stream, static_cast<intptr_t>(position / 2), 0,
                  static_cast<intptr_t>(input.size()), reinterpret_cast<intptr_t>(input.data())));
     for (uint32_t i = 0; i < got; ++i) destination[2 * i] = destination[2 * i + 1] = input[i];
     position_ = position + 2 * got;
@@ -132,28 +132,28 @@ TEST_F(AudioStreamTest, ChainStagesReadThroughEachOther) {
 
   // Total length as each stage sees it: the stream's total, scaled by the stages before it.
   uint64_t total = 0;
-  EXPECT_EQ(AudioStream::ChainCallback(0, audio::kChainTotalLength, stream.get(),
+  EXPECT_EQ(AudioStream::ChainCallback(0, avi::kChainTotalLength, stream.get(),
                                        reinterpret_cast<intptr_t>(&total), 0, 0, 0),
             1);
   EXPECT_EQ(total, 32u);
-  AudioStream::ChainCallback(1, audio::kChainTotalLength, stream.get(), reinterpret_cast<intptr_t>(&total), 0,
+  AudioStream::ChainCallback(1, avi::kChainTotalLength, stream.get(), reinterpret_cast<intptr_t>(&total), 0,
                              0, 0);
   EXPECT_EQ(total, 64u);
 
   uint32_t packets = 0;
-  EXPECT_EQ(AudioStream::ChainCallback(0, audio::kChainPacketCount, stream.get(),
+  EXPECT_EQ(AudioStream::ChainCallback(0, avi::kChainPacketCount, stream.get(),
                                        reinterpret_cast<intptr_t>(&packets), 0, 0, 0),
             0);
   EXPECT_EQ(packets, 2u);
-  AudioStream::ChainCallback(1, audio::kChainPacketCount, stream.get(), reinterpret_cast<intptr_t>(&packets),
-                             0, 0, 0);
+  AudioStream::ChainCallback(1, avi::kChainPacketCount, stream.get(), reinterpret_cast<intptr_t>(&packets), 0,
+                             0, 0);
   EXPECT_EQ(packets, 1u);
 
   uint32_t shortTotal = 7;
-  AudioStream::ChainCallback(0, audio::kChainTotalLengthShort, stream.get(), 0,
+  AudioStream::ChainCallback(0, avi::kChainTotalLengthShort, stream.get(), 0,
                              reinterpret_cast<intptr_t>(&shortTotal), 0, 0);
   EXPECT_EQ(shortTotal, 32u);
-  AudioStream::ChainCallback(1, audio::kChainTotalLengthShort, stream.get(), 0,
+  AudioStream::ChainCallback(1, avi::kChainTotalLengthShort, stream.get(), 0,
                              reinterpret_cast<intptr_t>(&shortTotal), 0, 0);
   EXPECT_EQ(shortTotal, 0u);
 
@@ -167,7 +167,7 @@ TEST_F(AudioStreamTest, ChainStagesReadThroughEachOther) {
 
 TEST_F(AudioStreamTest, Mp3PositionsMapToWholeFrames) {
   // 128 kbit/s at 44100 Hz: 417 bytes a frame.
-  WaveFormat mp3{avi::kWaveFormatMpegLayer3, 2, 44100, 16000, 1, 0, 0};
+  WaveFormat mp3{riff::kWaveFormatMpegLayer3, 2, 44100, 16000, 1, 0, 0};
   auto stream = Stream({{0, 400}, {0, 500}, {0, 600}}, mp3);
   uint64_t frameOutput = 1152 * 2 * 2;
   EXPECT_EQ(stream->SourcePosition(3 * frameOutput), 3u * 417u);
@@ -175,7 +175,7 @@ TEST_F(AudioStreamTest, Mp3PositionsMapToWholeFrames) {
 
   uint64_t output = 2 * frameOutput;
   uint64_t source = 0;
-  EXPECT_EQ(AudioStream::ChainCallback(0, audio::kChainSourcePosition, stream.get(),
+  EXPECT_EQ(AudioStream::ChainCallback(0, avi::kChainSourcePosition, stream.get(),
                                        reinterpret_cast<intptr_t>(&output),
                                        reinterpret_cast<intptr_t>(&source), 0, 0),
             2 * 417);

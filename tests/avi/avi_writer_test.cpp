@@ -4,14 +4,14 @@
 
 #include "avi/avi_file.h"
 #include "avi/ffprobe_packets.h"
-#include "avi/fourcc.h"
 #include "avi/temp_dir.h"
 #include "avi_writer/demo_clip.h"
 #include "avi_writer/synthetic_movie.h"
+#include "riff/fourcc.h"
 
 namespace {
 
-using avi::MakeFourcc;
+using riff::MakeFourcc;
 
 std::unique_ptr<avi::Movie> ParseFile(const std::string& path) {
   avi::FileView view = avi::FileView::Open(path);

@@ -53,7 +53,9 @@ class FakeRenderer final : public audio::IAudioRenderer {
   }
   int32_t State() const override { return state_.load(); }
   int64_t DecodedPosition() const override { return 0; }
-  const avi::WaveFormat* OutputFormat() const override { return stream_ ? stream_->OutputFormat() : nullptr; }
+  const riff::WaveFormat* OutputFormat() const override {
+    return stream_ ? stream_->OutputFormat() : nullptr;
+  }
   int32_t HeardPositionMs() const override { return state_.load() == audio::kRendererPlaying ? 0 : -1; }
 
  private:

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "avi/bitmap_info_header.h"
-#include "avi/fourcc.h"
-#include "avi/wave_format.h"
+#include "riff/bitmap_info_header.h"
+#include "riff/fourcc.h"
+#include "riff/wave_format.h"
 
 namespace testsupport {
 
@@ -36,7 +36,7 @@ std::vector<uint8_t> ClipSound(const ClipShape& shape) {
 }
 
 bool WriteTestClip(const std::string& path, const ClipShape& shape) {
-  using avi::MakeFourcc;
+  using riff::MakeFourcc;
   aviwriter::StreamDescription video;
   video.header.fccType = MakeFourcc("vids");
   video.header.fccHandler = MakeFourcc("YV12");
@@ -45,7 +45,7 @@ bool WriteTestClip(const std::string& path, const ClipShape& shape) {
   video.header.frameRight = static_cast<int16_t>(shape.width);
   video.header.frameBottom = static_cast<int16_t>(shape.height);
   const uint32_t pictureBytes = uint32_t(shape.width * shape.height * 3 / 2);
-  avi::BitmapInfoHeader bitmap{
+  riff::BitmapInfoHeader bitmap{
       40, shape.width, shape.height, 1, 12, MakeFourcc("YV12"), pictureBytes, 0, 0, 0, 0};
   video.format = Bytes(&bitmap, sizeof bitmap);
   if (!shape.colourInfo.empty()) video.extraChunks.push_back({MakeFourcc("strc"), shape.colourInfo});
@@ -61,7 +61,7 @@ bool WriteTestClip(const std::string& path, const ClipShape& shape) {
     audio.header.scale = 4;
     audio.header.rate = kSampleRate * 4;
     audio.header.sampleSize = 4;
-    avi::WaveFormat wave{avi::kWaveFormatPcm, 2, kSampleRate, kSampleRate * 4, 4, 16, 0};
+    riff::WaveFormat wave{riff::kWaveFormatPcm, 2, kSampleRate, kSampleRate * 4, 4, 16, 0};
     audio.format = Bytes(&wave, sizeof wave);
     audio.extraChunks.push_back({MakeFourcc("strd"), Bytes(&shape.audioDelay, sizeof shape.audioDelay)});
     streams.push_back(audio);

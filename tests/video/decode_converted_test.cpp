@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "avi/fourcc.h"
 #include "color/colour_state.h"
 #include "color/kernel_scratch.h"
 #include "color/level_tables.h"
@@ -15,6 +14,7 @@
 #include "color/yuv420_lanczos_kernel.h"
 #include "color/yuv420_standard_kernel.h"
 #include "platform/codec/fake_registry.h"
+#include "riff/fourcc.h"
 #include "scale/normal_quality_converter.h"
 #include "video/ffmpeg_fixture.h"
 #include "video/test_movie.h"
@@ -163,7 +163,7 @@ TEST_F(DecodeConvertedTest, FieldPairsConvertToTwiceTheHeight) {
 
 TEST_F(DecodeConvertedTest, SixteenBitDibsWidenAsFiveFiveFive) {
   videotest::MovieShape shape;
-  shape.handler = avi::MakeFourcc("DIB ");
+  shape.handler = riff::MakeFourcc("DIB ");
   shape.width = 2;
   shape.height = 2;
   shape.bits = 16;
@@ -206,7 +206,7 @@ TEST_F(DecodeConvertedTest, YuyvAndRgbKindsKeepGrey) {
   };
   for (const Case& c : cases) {
     FakeRegistry registry;
-    const uint32_t code = avi::LoadU32(reinterpret_cast<const uint8_t*>(c.handler));
+    const uint32_t code = riff::LoadU32(reinterpret_cast<const uint8_t*>(c.handler));
     registry.Add(FakeCodecTraits{code, 0, {c.output}, 0});
     videotest::MovieShape shape;
     shape.handler = shape.compression = code;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "avi/fourcc.h"
 #include "avi/movie.h"
 #include "avi/temp_dir.h"
+#include "riff/fourcc.h"
 
 namespace videotest {
 
@@ -45,7 +45,7 @@ inline std::unique_ptr<avi::Movie> BuildMovie(const avitest::TempDir& dir, const
   }
   const std::string path = dir.Write("packets.bin", bytes);
   auto movie = std::make_unique<avi::Movie>();
-  avi::BitmapInfoHeader header{};
+  riff::BitmapInfoHeader header{};
   header.size = static_cast<uint32_t>(sizeof(header) + shape.extra.size());
   header.width = shape.width;
   header.height = shape.height;
@@ -55,7 +55,7 @@ inline std::unique_ptr<avi::Movie> BuildMovie(const avitest::TempDir& dir, const
   movie->format.assign(reinterpret_cast<const uint8_t*>(&header),
                        reinterpret_cast<const uint8_t*>(&header) + sizeof(header));
   movie->format.insert(movie->format.end(), shape.extra.begin(), shape.extra.end());
-  movie->streamHeader.fccType = avi::MakeFourcc("vids");
+  movie->streamHeader.fccType = riff::MakeFourcc("vids");
   movie->streamHeader.fccHandler = shape.handler;
   movie->streamHeader.scale = 1;
   movie->streamHeader.rate = 25;

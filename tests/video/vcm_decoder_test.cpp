@@ -4,17 +4,17 @@
 
 #include <vector>
 
-#include "avi/fourcc.h"
 #include "platform/codec/fake_registry.h"
+#include "riff/fourcc.h"
 #include "video/test_movie.h"
 
 namespace video {
 namespace {
 
-using avi::MakeFourcc;
 using platform::codec::FakeCodecTraits;
 using platform::codec::FakeRegistry;
 using platform::codec::OutputKind;
+using riff::MakeFourcc;
 using videotest::BuildMovie;
 using videotest::MovieShape;
 using videotest::Tagged;
@@ -74,7 +74,7 @@ TEST_F(VCMDecoderTest, NegotiatesInOrderOfPreference) {
   };
   for (const Case& c : cases) {
     FakeRegistry registry;
-    const uint32_t code = avi::LoadU32(reinterpret_cast<const uint8_t*>(c.handler));
+    const uint32_t code = riff::LoadU32(reinterpret_cast<const uint8_t*>(c.handler));
     registry.Add(FakeCodecTraits{code, 0, c.outputs, 0});
     MovieShape shape;
     shape.handler = shape.compression = code;

@@ -6,15 +6,15 @@
 #include <cstddef>
 #include <cstring>
 
-#include "avi/bitmap_info_header.h"
-#include "avi/fourcc.h"
-#include "avi/wave_format.h"
+#include "riff/bitmap_info_header.h"
+#include "riff/fourcc.h"
+#include "riff/wave_format.h"
 
 namespace aviwriter {
 
 namespace {
 
-using avi::MakeFourcc;
+using riff::MakeFourcc;
 
 constexpr uint32_t kAvihSize = 56;
 constexpr uint32_t kDmlhSize = 248;
@@ -118,7 +118,7 @@ std::vector<uint8_t> AviWriter::HeaderList() const {
   Put32(body, MakeFourcc("avih"));
   Put32(body, kAvihSize);
   uint32_t microSecPerFrame = 0;
-  avi::BitmapInfoHeader bitmap{};
+  riff::BitmapInfoHeader bitmap{};
   if (video) {
     if (video->description.header.rate) {
       microSecPerFrame = static_cast<uint32_t>(uint64_t{1000000} * video->description.header.scale /
@@ -289,8 +289,8 @@ bool AviWriter::WriteStandardIndexes() {
     }
     uint16_t blockAlign = 0;
     if (s.description.header.fccType == MakeFourcc("auds") &&
-        s.description.format.size() >= sizeof(avi::WaveFormat)) {
-      std::memcpy(&blockAlign, s.description.format.data() + offsetof(avi::WaveFormat, blockAlign), 2);
+        s.description.format.size() >= sizeof(riff::WaveFormat)) {
+      std::memcpy(&blockAlign, s.description.format.data() + offsetof(riff::WaveFormat, blockAlign), 2);
     }
     uint32_t duration = blockAlign ? static_cast<uint32_t>(bytes / blockAlign) : count;
     s.indexes.push_back(RiffIndex{position_, static_cast<uint32_t>(chunk.size()), duration});

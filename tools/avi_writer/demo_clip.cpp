@@ -4,16 +4,16 @@
 #include <cmath>
 #include <cstring>
 
-#include "avi/bitmap_info_header.h"
-#include "avi/fourcc.h"
-#include "avi/wave_format.h"
 #include "avi_writer/avi_writer.h"
+#include "riff/bitmap_info_header.h"
+#include "riff/fourcc.h"
+#include "riff/wave_format.h"
 
 namespace aviwriter {
 
 namespace {
 
-using avi::MakeFourcc;
+using riff::MakeFourcc;
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 360;
@@ -103,8 +103,8 @@ bool WriteDemoClip(const std::string& path) {
   video.header.rate = kFps;
   video.header.frameRight = kWidth;
   video.header.frameBottom = kHeight;
-  avi::BitmapInfoHeader bitmap{40, kWidth, kHeight, 1, 12, MakeFourcc("YV12"), kWidth * kHeight * 3 / 2,
-                               0,  0,      0,       0};
+  riff::BitmapInfoHeader bitmap{40, kWidth, kHeight, 1, 12, MakeFourcc("YV12"), kWidth * kHeight * 3 / 2,
+                                0,  0,      0,       0};
   video.format = Bytes(&bitmap, sizeof bitmap);
   video.name = "Vistrel demo";
   // BT.601 matrix and Bt.709 transfer hints, progressive; square pixels, no crop.
@@ -117,7 +117,7 @@ bool WriteDemoClip(const std::string& path) {
   audio.header.scale = 4;
   audio.header.rate = kSampleRate * 4;
   audio.header.sampleSize = 4;
-  avi::WaveFormat wave{avi::kWaveFormatPcm, 2, kSampleRate, kSampleRate * 4, 4, 16, 0};
+  riff::WaveFormat wave{riff::kWaveFormatPcm, 2, kSampleRate, kSampleRate * 4, 4, 16, 0};
   audio.format = Bytes(&wave, sizeof wave);
   audio.name = "Tone 440/660 Hz";
   const int32_t delay = 0;

@@ -2,15 +2,15 @@
 
 #include <cstring>
 
-#include "avi/bitmap_info_header.h"
-#include "avi/fourcc.h"
-#include "avi/wave_format.h"
+#include "riff/bitmap_info_header.h"
+#include "riff/fourcc.h"
+#include "riff/wave_format.h"
 
 namespace aviwriter {
 
 namespace {
 
-using avi::MakeFourcc;
+using riff::MakeFourcc;
 
 constexpr uint32_t kFps = 25;
 constexpr uint32_t kSampleRate = 44100;
@@ -26,7 +26,7 @@ bool WriteSyntheticMovie(const std::string& path, const SyntheticMovie& movie, W
   video.header.fccHandler = MakeFourcc("XVID");
   video.header.scale = 1;
   video.header.rate = kFps;
-  avi::BitmapInfoHeader bitmap{40, 720, 400, 1, 24, MakeFourcc("XVID"), 720 * 400 * 3, 0, 0, 0, 0};
+  riff::BitmapInfoHeader bitmap{40, 720, 400, 1, 24, MakeFourcc("XVID"), 720 * 400 * 3, 0, 0, 0, 0};
   video.format.resize(sizeof bitmap);
   std::memcpy(video.format.data(), &bitmap, sizeof bitmap);
 
@@ -34,7 +34,7 @@ bool WriteSyntheticMovie(const std::string& path, const SyntheticMovie& movie, W
   audio.header.fccType = MakeFourcc("auds");
   audio.header.scale = kMp3Samples;
   audio.header.rate = kSampleRate;
-  avi::WaveFormat wave{avi::kWaveFormatMpegLayer3, 2, kSampleRate, kMp3Rate, 1, 0, 0};
+  riff::WaveFormat wave{riff::kWaveFormatMpegLayer3, 2, kSampleRate, kMp3Rate, 1, 0, 0};
   audio.format.resize(sizeof wave);
   std::memcpy(audio.format.data(), &wave, sizeof wave);
 

@@ -24,7 +24,7 @@ std::unique_ptr<CKsPin> CKsAudFilter::MakePin(uint32_t pinId, uint32_t communica
   return pin;
 }
 
-CKsAudPin* CKsAudRenFilter::FindViablePin(const avi::WaveFormat* format) const {
+CKsAudPin* CKsAudRenFilter::FindViablePin(const riff::WaveFormat* format) const {
   TraceScope trace("CKsAudRenFilter::FindViablePin()");
   for (CKsPin* pin : PinsIn(PinList::kRenderSink)) {
     if (AudioPin(pin)->IsFormatSupported(format)) return AudioPin(pin);
@@ -32,7 +32,7 @@ CKsAudPin* CKsAudRenFilter::FindViablePin(const avi::WaveFormat* format) const {
   return nullptr;
 }
 
-std::unique_ptr<CKsAudPin> CKsAudRenFilter::CreateRenderPin(const avi::WaveFormat* format, bool looped) {
+std::unique_ptr<CKsAudPin> CKsAudRenFilter::CreateRenderPin(const riff::WaveFormat* format, bool looped) {
   TraceScope trace("CKsAudRenFilter::CreateRenderPin()");
   CKsAudPin* chosen = FindViablePin(format);
   if (chosen == nullptr) {

@@ -24,11 +24,11 @@ class CKsAudRenFilter final : public CKsAudFilter {
   using CKsAudFilter::CKsAudFilter;
 
   // The first render sink that takes `format`; none when no sink does.
-  CKsAudPin* FindViablePin(const avi::WaveFormat* format) const;
+  CKsAudPin* FindViablePin(const riff::WaveFormat* format) const;
   // A render pin created in `format`: the viable pin, else the first render sink that can be
   // created in it whatever its ranges say. The pin leaves the filter's lists and belongs to
   // the caller; none when no sink can be created.
-  std::unique_ptr<CKsAudPin> CreateRenderPin(const avi::WaveFormat* format, bool looped);
+  std::unique_ptr<CKsAudPin> CreateRenderPin(const riff::WaveFormat* format, bool looped);
 };
 
 }  // namespace audio::ks

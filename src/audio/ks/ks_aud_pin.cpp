@@ -29,11 +29,11 @@ bool IsNullOr(const pks::Guid& value, const pks::Guid& wanted) {
 
 CKsAudPin::CKsAudPin(CKsAudFilter* filter, uint32_t pinId) : CKsPin(filter, pinId) {
   pks::DataFormat format{};
-  format.formatSize = sizeof format + sizeof(avi::WaveFormat);
+  format.formatSize = sizeof format + sizeof(riff::WaveFormat);
   format.majorFormat = pks::kFormatTypeAudio;
   format.subFormat = pks::kSubtypePcm;
   format.specifier = pks::kSpecifierWaveFormat;
-  connect_.resize(sizeof(pks::PinConnect) + sizeof format + sizeof(avi::WaveFormat), 0);
+  connect_.resize(sizeof(pks::PinConnect) + sizeof format + sizeof(riff::WaveFormat), 0);
   std::memcpy(connect_.data() + sizeof(pks::PinConnect), &format, sizeof format);
 }
 
@@ -83,7 +83,7 @@ void CKsAudPin::KeepAudioRanges() {
   }
 }
 
-bool CKsAudPin::IsFormatSupported(const avi::WaveFormat* format) const {
+bool CKsAudPin::IsFormatSupported(const riff::WaveFormat* format) const {
   TraceScope trace("CKsAudPin::IsFormatSupported()");
   if (format == nullptr) return false;
   pks::Guid subFormat = pks::SubtypeOfTag(format->formatTag);
@@ -105,14 +105,14 @@ bool CKsAudPin::IsFormatSupported(const avi::WaveFormat* format) const {
   });
 }
 
-KsResult CKsAudPin::SetFormat(const avi::WaveFormat* format) {
+KsResult CKsAudPin::SetFormat(const riff::WaveFormat* format) {
   TraceScope trace("CKsAudPin::SetFormat()");
   const size_t head = sizeof(pks::PinConnect) + sizeof(pks::DataFormat);
   if (format == nullptr || connect_.size() < head) {
     Trace(kTraceError, "pwfx or m_pksDataFormatWfx are NULL");
     return trace.Leave(kResultFail);
   }
-  const size_t size = sizeof *format + (format->formatTag == avi::kWaveFormatPcm ? 0 : format->cbSize);
+  const size_t size = sizeof *format + (format->formatTag == riff::kWaveFormatPcm ? 0 : format->cbSize);
   connect_.resize(head + size);
   pks::DataFormat dataFormat;
   std::memcpy(&dataFormat, connect_.data() + sizeof(pks::PinConnect), sizeof dataFormat);

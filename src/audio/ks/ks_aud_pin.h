@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "audio/ks/ks_pin.h"
-#include "avi/wave_format.h"
 #include "platform/ks/properties.h"
+#include "riff/wave_format.h"
 
 namespace audio::ks {
 
@@ -20,9 +20,9 @@ class CKsAudPin : public CKsPin {
   // Fails unless the pin has the standard streaming interface and medium and an audio range.
   KsResult Init() override;
   // `format` is followed by its cbSize extra bytes.
-  bool IsFormatSupported(const avi::WaveFormat* format) const;
+  bool IsFormatSupported(const riff::WaveFormat* format) const;
   // Makes `format` (followed by its cbSize extra bytes) the one the pin is created in.
-  KsResult SetFormat(const avi::WaveFormat* format);
+  KsResult SetFormat(const riff::WaveFormat* format);
 
   const std::vector<platform::ks::AudioDataRange>& AudioRanges() const { return audioRanges_; }
   const std::vector<uint8_t>& Format() const { return format_; }

@@ -16,11 +16,11 @@ KSRenderer::~KSRenderer() {
   EndThread();
 }
 
-uint32_t KSRenderer::PacketCount(const avi::WaveFormat& device) {
+uint32_t KSRenderer::PacketCount(const riff::WaveFormat& device) {
   return device.avgBytesPerSec / kBytesPerPacketSlot + 1;
 }
 
-bool KSRenderer::Adopt(const avi::WaveFormat& format) {
+bool KSRenderer::Adopt(const riff::WaveFormat& format) {
   if (!IsPlayablePcm(format) || (format.samplesPerSec != 44100 && format.samplesPerSec != 48000) ||
       format.blockAlign > kMaxBlockAlign) {
     return false;

@@ -37,7 +37,7 @@ class KSRenderer final : public ThreadedRenderer {
   // Bytes of one packet of the device format.
   static constexpr uint32_t kPacketBytes = 8192;
   // Packets for a device format: one for each 32768 bytes of a second, and one more.
-  static uint32_t PacketCount(const avi::WaveFormat& device);
+  static uint32_t PacketCount(const riff::WaveFormat& device);
 
  private:
   struct Packet {
@@ -50,7 +50,7 @@ class KSRenderer final : public ThreadedRenderer {
 
   // What one run of the thread plays through.
   struct Output {
-    const avi::WaveFormat* source = nullptr;
+    const riff::WaveFormat* source = nullptr;
     platform::waveout::WaveFormatExtensible format{};
     // The bytes a packet carries: whole blocks, so that no frame is split between packets.
     uint32_t packetBytes = 0;
@@ -61,7 +61,7 @@ class KSRenderer final : public ThreadedRenderer {
   };
 
   // Playable PCM at 44100 or 48000 Hz with blocks of at most 8000 bytes; sizes the ring.
-  bool Adopt(const avi::WaveFormat& format) override;
+  bool Adopt(const riff::WaveFormat& format) override;
   void Run() override;
   // Writes packets until stopped, or the data has played out; false when the pin stopped
   // taking or completing them.

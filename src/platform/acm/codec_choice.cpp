@@ -81,13 +81,13 @@ bool NeedsPacketBoundaries(AVCodecID codec, bool hasExtradata) {
 
 }  // namespace
 
-bool ChooseCodec(const avi::WaveFormat* format, CodecChoice* choice) {
+bool ChooseCodec(const riff::WaveFormat* format, CodecChoice* choice) {
   if (!format || !choice) return false;
   if (format->channels == 0 || format->channels > kMaxChannels) return false;
   if (format->samplesPerSec == 0 || format->samplesPerSec > kMaxSampleRate) return false;
   if (format->avgBytesPerSec == 0 || format->avgBytesPerSec > kMaxByteRate) return false;
 
-  const uint8_t* extra = reinterpret_cast<const uint8_t*>(format) + sizeof(avi::WaveFormat);
+  const uint8_t* extra = reinterpret_cast<const uint8_t*>(format) + sizeof(riff::WaveFormat);
   size_t extraSize = format->formatTag == kTagPcm ? 0 : format->cbSize;
   uint16_t tag = format->formatTag;
   uint64_t mask = 0;

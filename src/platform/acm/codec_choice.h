@@ -7,7 +7,7 @@ extern "C" {
 #include <libavcodec/codec_id.h>
 }
 
-#include "avi/wave_format.h"
+#include "riff/wave_format.h"
 
 namespace platform::acm {
 
@@ -36,6 +36,6 @@ inline constexpr uint32_t kMaxByteRate = 8u << 20;
 
 // The codec for `format` (a WaveFormat followed by its cbSize extra bytes) through FFmpeg's
 // RIFF tag table. False when none decodes it here or the fields are out of range.
-bool ChooseCodec(const avi::WaveFormat* format, CodecChoice* choice);
+bool ChooseCodec(const riff::WaveFormat* format, CodecChoice* choice);
 
 }  // namespace platform::acm

@@ -7,11 +7,11 @@
 
 namespace platform::acm {
 
-uint32_t MaxFormatSize() { return sizeof(avi::WaveFormat); }
+uint32_t MaxFormatSize() { return sizeof(riff::WaveFormat); }
 
-int SuggestFormat(const avi::WaveFormat* source, avi::WaveFormat* destination, uint32_t destinationSize,
+int SuggestFormat(const riff::WaveFormat* source, riff::WaveFormat* destination, uint32_t destinationSize,
                   uint32_t flags) {
-  if (!source || !destination || destinationSize < sizeof(avi::WaveFormat)) return kInvalidParameter;
+  if (!source || !destination || destinationSize < sizeof(riff::WaveFormat)) return kInvalidParameter;
   if ((flags & kSuggestFormatTag) && destination->formatTag != 1) return kNotPossible;
   CodecChoice choice;
   if (!ChooseCodec(source, &choice)) return kNotPossible;

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "avi/wave_format.h"
+#include "riff/wave_format.h"
 
 namespace platform::acm {
 
@@ -12,7 +12,7 @@ uint32_t MaxFormatSize();
 // Fills `destination` (of `destinationSize` bytes) with the PCM format a stream of `source`
 // converts to: 16-bit PCM at the source's rate and channel count. kNotPossible when no codec
 // decodes the source or its fields are out of range.
-int SuggestFormat(const avi::WaveFormat* source, avi::WaveFormat* destination, uint32_t destinationSize,
+int SuggestFormat(const riff::WaveFormat* source, riff::WaveFormat* destination, uint32_t destinationSize,
                   uint32_t flags);
 
 }  // namespace platform::acm

@@ -19,7 +19,7 @@ constexpr uint64_t kMaxDestination = 64u << 20;
 
 }  // namespace
 
-Stream::Stream(const CodecChoice& choice, const avi::WaveFormat& source, const avi::WaveFormat& destination)
+Stream::Stream(const CodecChoice& choice, const riff::WaveFormat& source, const riff::WaveFormat& destination)
     : choice_(choice),
       source_(source),
       destination_(destination),
@@ -28,8 +28,8 @@ Stream::Stream(const CodecChoice& choice, const avi::WaveFormat& source, const a
 
 Stream::~Stream() = default;
 
-int Stream::Open(std::unique_ptr<Stream>* stream, const avi::WaveFormat* source,
-                 const avi::WaveFormat* destination, uint32_t flags) {
+int Stream::Open(std::unique_ptr<Stream>* stream, const riff::WaveFormat* source,
+                 const riff::WaveFormat* destination, uint32_t flags) {
   if (!stream || !source || !destination) return kInvalidParameter;
   CodecChoice choice;
   if (!ChooseCodec(source, &choice)) return kNotPossible;

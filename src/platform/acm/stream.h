@@ -8,11 +8,11 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
-#include "avi/wave_format.h"
 #include "platform/acm/codec_choice.h"
 #include "platform/acm/packet_splitter.h"
 #include "platform/acm/pcm_sink.h"
 #include "platform/acm/stream_header.h"
+#include "riff/wave_format.h"
 
 namespace platform::acm {
 
@@ -26,8 +26,8 @@ class Stream {
 
   // Opens a stream from `source` (with its cbSize extra bytes) to `destination`, which must be
   // the PCM format SuggestFormat gives for it.
-  static int Open(std::unique_ptr<Stream>* stream, const avi::WaveFormat* source,
-                  const avi::WaveFormat* destination, uint32_t flags);
+  static int Open(std::unique_ptr<Stream>* stream, const riff::WaveFormat* source,
+                  const riff::WaveFormat* destination, uint32_t flags);
 
   // kSizeSource: the destination bytes that `length` source bytes can need;
   // kSizeDestination: the source bytes that fill about `length` destination bytes.
@@ -50,14 +50,14 @@ class Stream {
     void operator()(AVPacket* packet) const { av_packet_free(&packet); }
   };
 
-  Stream(const CodecChoice& choice, const avi::WaveFormat& source, const avi::WaveFormat& destination);
+  Stream(const CodecChoice& choice, const riff::WaveFormat& source, const riff::WaveFormat& destination);
   // Decodes one packet into the destination; false when the destination is full.
   bool Decode(const PacketSplitter::Packet& packet, uint8_t* destination, uint32_t room, uint32_t* used);
   void Restart();
 
   CodecChoice choice_;
-  avi::WaveFormat source_;
-  avi::WaveFormat destination_;
+  riff::WaveFormat source_;
+  riff::WaveFormat destination_;
   std::unique_ptr<AVCodecContext, ContextFree> context_;
   std::unique_ptr<AVFrame, FrameFree> frame_;
   std::unique_ptr<AVPacket, PacketFree> packet_;

@@ -14,15 +14,15 @@ class FakeCodec final : public Codec {
   ~FakeCodec() override { ++log_->closed; }
 
   bool Query(Format input) override {
-    const avi::BitmapInfoHeader* header = HeaderOf(input);
+    const riff::BitmapInfoHeader* header = HeaderOf(input);
     const uint32_t wanted = traits_.compression != 0 ? traits_.compression : traits_.handler;
     return header != nullptr && header->compression == wanted;
   }
 
-  uint32_t FormatSize(Format) override { return sizeof(avi::BitmapInfoHeader); }
+  uint32_t FormatSize(Format) override { return sizeof(riff::BitmapInfoHeader); }
 
   int32_t Begin(Format input, Format output) override {
-    const avi::BitmapInfoHeader* out = HeaderOf(output);
+    const riff::BitmapInfoHeader* out = HeaderOf(output);
     if (out == nullptr || !Query(input)) return kBadFormat;
     const OutputKind kind = KindOf(*out);
     log_->asked.push_back(kind);

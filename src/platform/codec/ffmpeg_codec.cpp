@@ -57,14 +57,14 @@ FfmpegCodec::FfmpegCodec(const AVCodec* decoder) : decoder_(decoder), packet_(av
 FfmpegCodec::~FfmpegCodec() = default;
 
 bool FfmpegCodec::Query(Format input) {
-  const avi::BitmapInfoHeader* header = HeaderOf(input);
+  const riff::BitmapInfoHeader* header = HeaderOf(input);
   int32_t width = 0;
   int32_t height = 0;
   return header != nullptr && PictureSize(*header, &width, &height) &&
          CodecIdFor(header->compression) == decoder_->id;
 }
 
-uint32_t FfmpegCodec::FormatSize(Format) { return sizeof(avi::BitmapInfoHeader); }
+uint32_t FfmpegCodec::FormatSize(Format) { return sizeof(riff::BitmapInfoHeader); }
 
 bool FfmpegCodec::OpenContext(Format input) {
   if (context_ && input.size() == openedInput_.size() &&
@@ -73,7 +73,7 @@ bool FfmpegCodec::OpenContext(Format input) {
   }
   context_.reset();
   openedInput_.clear();
-  const avi::BitmapInfoHeader& header = *HeaderOf(input);
+  const riff::BitmapInfoHeader& header = *HeaderOf(input);
   std::unique_ptr<AVCodecContext, ContextFree> context(avcodec_alloc_context3(decoder_));
   if (!context) return false;
   int32_t width = 0;
@@ -85,11 +85,11 @@ bool FfmpegCodec::OpenContext(Format input) {
   context->bits_per_coded_sample = header.bitCount;
   context->thread_count = kThreadCount;  // 0: as many as FFmpeg finds useful
   context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-  const size_t extra = input.size() - sizeof(avi::BitmapInfoHeader);
+  const size_t extra = input.size() - sizeof(riff::BitmapInfoHeader);
   if (extra > 0) {
     context->extradata = static_cast<uint8_t*>(av_mallocz(extra + AV_INPUT_BUFFER_PADDING_SIZE));
     if (context->extradata == nullptr) return false;
-    std::memcpy(context->extradata, input.data() + sizeof(avi::BitmapInfoHeader), extra);
+    std::memcpy(context->extradata, input.data() + sizeof(riff::BitmapInfoHeader), extra);
     context->extradata_size = static_cast<int>(extra);
   }
   if (avcodec_open2(context.get(), decoder_, nullptr) < 0) return false;
@@ -108,8 +108,8 @@ bool FfmpegCodec::NativeRgb() const {
 }
 
 int32_t FfmpegCodec::Begin(Format input, Format output) {
-  const avi::BitmapInfoHeader* in = HeaderOf(input);
-  const avi::BitmapInfoHeader* out = HeaderOf(output);
+  const riff::BitmapInfoHeader* in = HeaderOf(input);
+  const riff::BitmapInfoHeader* out = HeaderOf(output);
   if (in == nullptr || out == nullptr || !Query(input)) return kBadFormat;
   int32_t width = 0;
   int32_t height = 0;

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "avi/fourcc.h"
+#include "riff/fourcc.h"
 
 namespace platform::codec {
 
@@ -10,12 +10,12 @@ namespace {
 constexpr uint32_t kRgbCompression = 0;
 }  // namespace
 
-const avi::BitmapInfoHeader* HeaderOf(Format format) {
-  if (format.size() < sizeof(avi::BitmapInfoHeader)) return nullptr;
-  return reinterpret_cast<const avi::BitmapInfoHeader*>(format.data());
+const riff::BitmapInfoHeader* HeaderOf(Format format) {
+  if (format.size() < sizeof(riff::BitmapInfoHeader)) return nullptr;
+  return reinterpret_cast<const riff::BitmapInfoHeader*>(format.data());
 }
 
-bool PictureSize(const avi::BitmapInfoHeader& header, int32_t* width, int32_t* height) {
+bool PictureSize(const riff::BitmapInfoHeader& header, int32_t* width, int32_t* height) {
   const int64_t w = header.width;
   const int64_t h = std::llabs(static_cast<int64_t>(header.height));
   if (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide || w * h > kMaxArea) return false;
@@ -24,9 +24,9 @@ bool PictureSize(const avi::BitmapInfoHeader& header, int32_t* width, int32_t* h
   return true;
 }
 
-OutputKind KindOf(const avi::BitmapInfoHeader& header) {
-  if (header.compression == avi::MakeFourcc("YV12") && header.bitCount == 12) return OutputKind::kYv12;
-  if (header.compression == avi::MakeFourcc("YUY2") && header.bitCount == 16) return OutputKind::kYuy2;
+OutputKind KindOf(const riff::BitmapInfoHeader& header) {
+  if (header.compression == riff::MakeFourcc("YV12") && header.bitCount == 12) return OutputKind::kYv12;
+  if (header.compression == riff::MakeFourcc("YUY2") && header.bitCount == 16) return OutputKind::kYuy2;
   if (header.compression == kRgbCompression && header.bitCount == 32) return OutputKind::kRgb32;
   if (header.compression == kRgbCompression && header.bitCount == 24) return OutputKind::kRgb24;
   return OutputKind::kNone;

@@ -4,10 +4,10 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
-#include "avi/fourcc.h"
 #include "platform/codec/codec.h"
 #include "platform/codec/ffmpeg_codec.h"
 #include "platform/codec/riff_tags.h"
+#include "riff/fourcc.h"
 
 namespace platform::codec {
 
@@ -18,7 +18,7 @@ namespace {
 class SystemRegistryImpl final : public Registry {
  public:
   std::unique_ptr<Codec> Open(uint32_t handler) override {
-    if (handler == 0 || handler == avi::MakeFourcc("DIB ") || handler == avi::MakeFourcc("YV12")) {
+    if (handler == 0 || handler == riff::MakeFourcc("DIB ") || handler == riff::MakeFourcc("YV12")) {
       return nullptr;
     }
     const AVCodecID id = CodecIdFor(handler);

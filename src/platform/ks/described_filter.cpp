@@ -85,12 +85,13 @@ std::unique_ptr<Pin> DescribedFilter::CreatePin(const void* connect, uint32_t si
   PinConnect head;
   DataFormat format;
   *error = kErrorInvalidParameter;
-  if (connect == nullptr || size < sizeof head + sizeof format + sizeof(avi::WaveFormat)) return nullptr;
+  if (connect == nullptr || size < sizeof head + sizeof format + sizeof(riff::WaveFormat)) return nullptr;
   const auto* bytes = static_cast<const uint8_t*>(connect);
   std::memcpy(&head, bytes, sizeof head);
   std::memcpy(&format, bytes + sizeof head, sizeof format);
   if (head.pinId >= description_.pins.size()) return nullptr;
-  if (format.formatSize < sizeof format + sizeof(avi::WaveFormat) || format.formatSize > size - sizeof head) {
+  if (format.formatSize < sizeof format + sizeof(riff::WaveFormat) ||
+      format.formatSize > size - sizeof head) {
     return nullptr;
   }
   const uint32_t waveBytes = format.formatSize - static_cast<uint32_t>(sizeof format);

@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "avi/wave_format.h"
+#include "riff/wave_format.h"
 
 namespace platform::waveout {
 
@@ -60,6 +60,6 @@ class Device {
 // extensible description. VISTREL_AUDIO=virtual chooses a device that consumes in real time
 // (writing what it played to the WAV file VISTREL_AUDIO_CAPTURE names, when set); otherwise
 // the system's default output. Null when the format is refused or there is no device.
-std::unique_ptr<Device> OpenDevice(const avi::WaveFormat* format, DoneCallback done);
+std::unique_ptr<Device> OpenDevice(const riff::WaveFormat* format, DoneCallback done);
 
 }  // namespace platform::waveout

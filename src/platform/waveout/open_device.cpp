@@ -10,7 +10,7 @@
 
 namespace platform::waveout {
 
-std::unique_ptr<Device> OpenDevice(const avi::WaveFormat* format, DoneCallback done) {
+std::unique_ptr<Device> OpenDevice(const riff::WaveFormat* format, DoneCallback done) {
   PcmLayout layout;
   if (!ReadPcmLayout(format, &layout)) return nullptr;
 

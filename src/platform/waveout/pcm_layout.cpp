@@ -4,7 +4,7 @@
 
 namespace platform::waveout {
 
-bool ReadPcmLayout(const avi::WaveFormat* format, PcmLayout* layout) {
+bool ReadPcmLayout(const riff::WaveFormat* format, PcmLayout* layout) {
   if (!format) return false;
   PcmLayout read;
   read.channels = format->channels;
@@ -19,7 +19,7 @@ bool ReadPcmLayout(const avi::WaveFormat* format, PcmLayout* layout) {
     read.validBits = extensible->validBitsPerSample;
     read.channelMask = extensible->channelMask;
     read.extensible = true;
-  } else if (format->formatTag != avi::kWaveFormatPcm) {
+  } else if (format->formatTag != riff::kWaveFormatPcm) {
     return false;
   }
   if (read.bits != 8 && read.bits != 16 && read.bits != 24 && read.bits != 32) return false;

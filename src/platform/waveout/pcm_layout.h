@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "avi/wave_format.h"
+#include "riff/wave_format.h"
 
 namespace platform::waveout {
 
@@ -23,6 +23,6 @@ inline constexpr uint32_t kMaxRate = 768000;
 // Reads `format` (followed by its extensible tail when it has one); false unless it is linear
 // PCM of 8, 16, 24 or 32 bits, 1 to kMaxChannels channels and 1 to kMaxRate samples a second,
 // with block and byte rate fields that agree.
-bool ReadPcmLayout(const avi::WaveFormat* format, PcmLayout* layout);
+bool ReadPcmLayout(const riff::WaveFormat* format, PcmLayout* layout);
 
 }  // namespace platform::waveout

@@ -23,7 +23,7 @@ void PutTag(std::vector<uint8_t>& bytes, const char* tag) { bytes.insert(bytes.e
 // RIFF and data sizes are left 0 until the file is closed.
 std::vector<uint8_t> Header(const PcmLayout& layout) {
   WaveFormatExtensible format{};
-  format.format.formatTag = layout.extensible ? kWaveFormatExtensible : avi::kWaveFormatPcm;
+  format.format.formatTag = layout.extensible ? kWaveFormatExtensible : riff::kWaveFormatPcm;
   format.format.channels = layout.channels;
   format.format.samplesPerSec = layout.rate;
   format.format.avgBytesPerSec = layout.rate * layout.blockAlign;

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "avi/wave_format.h"
+#include "riff/wave_format.h"
 
 namespace platform::waveout {
 
@@ -27,12 +27,12 @@ inline constexpr Guid kSubtypePcm{
 // speakers and the sample encoding.
 #pragma pack(push, 2)
 struct WaveFormatExtensible {
-  avi::WaveFormat format;
+  riff::WaveFormat format;
   uint16_t validBitsPerSample;
   uint32_t channelMask;
   Guid subFormat;
 };
 #pragma pack(pop)
-static_assert(sizeof(WaveFormatExtensible) == sizeof(avi::WaveFormat) + kExtensibleExtraBytes);
+static_assert(sizeof(WaveFormatExtensible) == sizeof(riff::WaveFormat) + kExtensibleExtraBytes);
 
 }  // namespace platform::waveout

@@ -37,7 +37,7 @@ class KsRendererTest : public ::testing::Test {
     renderer_.SetNotification(&audiotest::RendererNotes::Record, &notes_);
   }
 
-  std::shared_ptr<avi::AudioStream> Stream(const avi::WaveFormat& format, const std::vector<uint8_t>& data) {
+  std::shared_ptr<avi::AudioStream> Stream(const riff::WaveFormat& format, const std::vector<uint8_t>& data) {
     return audiotest::MakeStream(dir_, audiotest::FormatBytes(format), data);
   }
   std::vector<int32_t> Notes() { return notes_.Get(); }
@@ -59,7 +59,7 @@ class KsRendererTest : public ::testing::Test {
 };
 
 TEST_F(KsRendererTest, PcmPlaysWholeThroughSmallPacketsAndTheTailIsHeardBeforeTheEnd) {
-  const avi::WaveFormat format = PcmFormat(2, 44100, 16);
+  const riff::WaveFormat format = PcmFormat(2, 44100, 16);
   EXPECT_EQ(KSRenderer::PacketCount(format), 6u);
   const std::vector<uint8_t> data = Noise(176400 * 2 + 1000);
   ASSERT_FALSE(renderer_.SetStream(Stream(format, data)));
@@ -129,7 +129,7 @@ TEST_F(KsRendererTest, OnlyPcmAt44100Or48000HzIsTaken) {
   EXPECT_EQ(renderer_.OutputFormat(), nullptr);
   EXPECT_TRUE(renderer_.Play());  // nothing to play
   EXPECT_TRUE(renderer_.SetStream(Stream(PcmFormat(2, 96000, 16), Noise(1280))));
-  avi::WaveFormat disagreeing = PcmFormat(2, 48000, 16);
+  riff::WaveFormat disagreeing = PcmFormat(2, 48000, 16);
   disagreeing.avgBytesPerSec = 1;
   EXPECT_TRUE(renderer_.SetStream(Stream(disagreeing, Noise(1280))));
   EXPECT_FALSE(renderer_.SetStream(Stream(PcmFormat(1, 48000, 8), Noise(1280))));

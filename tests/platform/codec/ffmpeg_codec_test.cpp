@@ -4,15 +4,15 @@
 #include <random>
 #include <vector>
 
-#include "avi/fourcc.h"
 #include "platform/codec/codec.h"
 #include "platform/codec/output_format.h"
+#include "riff/fourcc.h"
 #include "video/ffmpeg_fixture.h"
 
 namespace platform::codec {
 namespace {
 
-using avi::MakeFourcc;
+using riff::MakeFourcc;
 
 // A stream of a file made by ffmpeg: its format, its packets and FFmpeg's own pictures.
 struct Stream {
@@ -46,8 +46,9 @@ class CodecLayerTest : public ::testing::Test {
 
   static std::vector<uint8_t> Output(const Stream& stream, uint32_t compression, uint16_t bits,
                                      int32_t sign = 1) {
-    std::vector<uint8_t> output(stream.format.begin(), stream.format.begin() + sizeof(avi::BitmapInfoHeader));
-    auto* header = reinterpret_cast<avi::BitmapInfoHeader*>(output.data());
+    std::vector<uint8_t> output(stream.format.begin(),
+                                stream.format.begin() + sizeof(riff::BitmapInfoHeader));
+    auto* header = reinterpret_cast<riff::BitmapInfoHeader*>(output.data());
     header->compression = compression;
     header->bitCount = bits;
     header->sizeImage = 0;
@@ -72,11 +73,11 @@ TEST_F(CodecLayerTest, OpensCompressedCodesThroughTheTagTable) {
   Registry& registry = SystemRegistry();
   for (const char* code : {"XVID", "xvid", "DIVX", "DX50", "FMP4", "MP42", "MP43", "DIV3", "H264", "X264",
                            "AVC1", "MJPG", "HFYU", "FFV1"}) {
-    EXPECT_NE(registry.Open(avi::LoadU32(reinterpret_cast<const uint8_t*>(code))), nullptr) << code;
+    EXPECT_NE(registry.Open(riff::LoadU32(reinterpret_cast<const uint8_t*>(code))), nullptr) << code;
   }
   // Uncompressed pictures are the decoder's own business.
   for (const char* code : {"DIB ", "YV12", "ZQZQ"}) {
-    EXPECT_EQ(registry.Open(avi::LoadU32(reinterpret_cast<const uint8_t*>(code))), nullptr) << code;
+    EXPECT_EQ(registry.Open(riff::LoadU32(reinterpret_cast<const uint8_t*>(code))), nullptr) << code;
   }
   EXPECT_EQ(registry.Open(0), nullptr);
 }
@@ -88,12 +89,12 @@ TEST_F(CodecLayerTest, QueryAndBeginCheckTheFormats) {
   ASSERT_TRUE(codec);
   EXPECT_TRUE(codec->Query(stream.format));
   std::vector<uint8_t> other = stream.format;
-  reinterpret_cast<avi::BitmapInfoHeader*>(other.data())->compression = MakeFourcc("MJPG");
+  reinterpret_cast<riff::BitmapInfoHeader*>(other.data())->compression = MakeFourcc("MJPG");
   EXPECT_FALSE(codec->Query(other));
   EXPECT_EQ(codec->Begin(stream.format, Output(stream, MakeFourcc("I420"), 12)), kBadFormat);
   EXPECT_EQ(codec->Begin(stream.format, Output(stream, 0, 16)), kBadFormat);
   std::vector<uint8_t> smaller = Output(stream, MakeFourcc("YV12"), 12);
-  reinterpret_cast<avi::BitmapInfoHeader*>(smaller.data())->width = 32;
+  reinterpret_cast<riff::BitmapInfoHeader*>(smaller.data())->width = 32;
   EXPECT_EQ(codec->Begin(stream.format, smaller), kBadFormat);
   for (auto [compression, bits] :
        {std::pair{MakeFourcc("YV12"), 12}, {MakeFourcc("YUY2"), 16}, {0u, 32}, {0u, 24}}) {

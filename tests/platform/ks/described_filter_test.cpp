@@ -38,7 +38,7 @@ std::vector<uint8_t> Connect(uint32_t pinId, const waveout::WaveFormatExtensible
 
 waveout::WaveFormatExtensible Stereo16(uint32_t rate = 48000) {
   waveout::WaveFormatExtensible wave{};
-  wave.format = {avi::kWaveFormatPcm, 2, rate, rate * 4, 4, 16, 0};
+  wave.format = {riff::kWaveFormatPcm, 2, rate, rate * 4, 4, 16, 0};
   return wave;
 }
 

@@ -8,9 +8,9 @@
 namespace platform::waveout {
 namespace {
 
-avi::WaveFormat Pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
+riff::WaveFormat Pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
   const auto block = static_cast<uint16_t>(channels * bits / 8);
-  return {avi::kWaveFormatPcm, channels, rate, rate * block, block, bits, 0};
+  return {riff::kWaveFormatPcm, channels, rate, rate * block, block, bits, 0};
 }
 
 WaveFormatExtensible Extensible(uint16_t channels, uint16_t bits, uint16_t validBits, uint32_t mask) {
@@ -22,7 +22,7 @@ WaveFormatExtensible Extensible(uint16_t channels, uint16_t bits, uint16_t valid
 
 TEST(PcmLayout, TakesLinearPcmAndItsExtensibleDescription) {
   PcmLayout layout;
-  const avi::WaveFormat stereo = Pcm(2, 44100, 16);
+  const riff::WaveFormat stereo = Pcm(2, 44100, 16);
   ASSERT_TRUE(ReadPcmLayout(&stereo, &layout));
   EXPECT_EQ(layout.blockAlign, 4);
   EXPECT_FALSE(layout.extensible);
@@ -38,11 +38,11 @@ TEST(PcmLayout, TakesLinearPcmAndItsExtensibleDescription) {
 TEST(PcmLayout, RefusesWhatItCannotPlay) {
   PcmLayout layout;
   EXPECT_FALSE(ReadPcmLayout(nullptr, &layout));
-  avi::WaveFormat format = Pcm(2, 44100, 16);
+  riff::WaveFormat format = Pcm(2, 44100, 16);
   format.formatTag = 0x55;
   EXPECT_FALSE(ReadPcmLayout(&format, &layout));
-  for (const avi::WaveFormat& bad : {Pcm(2, 44100, 12), Pcm(0, 44100, 16), Pcm(9, 44100, 16), Pcm(2, 0, 16),
-                                     Pcm(2, kMaxRate + 1, 16), Pcm(1, 8000, 64)}) {
+  for (const riff::WaveFormat& bad : {Pcm(2, 44100, 12), Pcm(0, 44100, 16), Pcm(9, 44100, 16), Pcm(2, 0, 16),
+                                      Pcm(2, kMaxRate + 1, 16), Pcm(1, 8000, 64)}) {
     EXPECT_FALSE(ReadPcmLayout(&bad, &layout))
         << bad.channels << " " << bad.samplesPerSec << " " << bad.bitsPerSample;
   }
@@ -65,7 +65,7 @@ TEST(PcmLayout, RefusesWhatItCannotPlay) {
 
 TEST(Position, AnswersInEveryKind) {
   PcmLayout layout;
-  const avi::WaveFormat stereo = Pcm(2, 44100, 16);
+  const riff::WaveFormat stereo = Pcm(2, 44100, 16);
   ASSERT_TRUE(ReadPcmLayout(&stereo, &layout));
   // 1 h 2 min 3 s and 441 samples: 10 ms, a third of a SMPTE frame.
   const uint64_t frames = (3723ull * 44100) + 441;

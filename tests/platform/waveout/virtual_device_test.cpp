@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "avi/temp_dir.h"
-#include "support/wait_until.h"
 #include "platform/waveout/device.h"
+#include "support/wait_until.h"
 
 namespace platform::waveout {
 namespace {
@@ -40,7 +40,7 @@ class AudioChoice {
   }
 };
 
-const avi::WaveFormat kMono{avi::kWaveFormatPcm, 1, 8000, 16000, 2, 16, 0};
+const riff::WaveFormat kMono{riff::kWaveFormatPcm, 1, 8000, 16000, 2, 16, 0};
 
 std::vector<uint8_t> Noise(size_t bytes, uint32_t seed) {
   std::vector<uint8_t> data(bytes);
@@ -145,7 +145,7 @@ TEST_F(VirtualDevice, PauseHoldsAndResetDropsWhatWasNotPlayed) {
 
 TEST(VirtualDeviceFormat, RefusesFormatsItCannotPlay) {
   const AudioChoice choice("virtual", "");
-  avi::WaveFormat format = kMono;
+  riff::WaveFormat format = kMono;
   format.formatTag = 0x2000;
   EXPECT_FALSE(OpenDevice(&format, [] {}));
 }

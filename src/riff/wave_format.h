@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace avi {
+namespace riff {
 
 inline constexpr uint16_t kWaveFormatPcm = 1;
 inline constexpr uint16_t kWaveFormatMpegLayer3 = 0x55;
@@ -22,4 +22,4 @@ struct WaveFormat {
 #pragma pack(pop)
 static_assert(sizeof(WaveFormat) == 18);
 
-}  // namespace avi
+}  // namespace riff

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace avi {
+namespace riff {
 
 // A four-character code as the 32-bit little-endian value it is stored as.
 constexpr uint32_t MakeFourcc(const char (&code)[5]) {
@@ -27,4 +27,4 @@ inline uint64_t LoadU64(const uint8_t* p) {
   return v;
 }
 
-}  // namespace avi
+}  // namespace riff

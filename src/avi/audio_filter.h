@@ -2,13 +2,11 @@
 
 #include <cstdint>
 
-#include "avi/wave_format.h"
+#include "riff/wave_format.h"
 
 namespace avi {
-class AudioStream;
-}
 
-namespace audio {
+class AudioStream;
 
 // What a stage asks of the chain below it through the chain callback.
 enum ChainRequest : int {
@@ -29,8 +27,8 @@ enum ChainRequest : int {
 
 // How a stage reaches its input: stages hold no pointers to each other; the stream passes this
 // function down with every read.
-using ChainCallback = int64_t (*)(int stage, int kind, avi::AudioStream* stream, intptr_t first,
-                                  intptr_t second, intptr_t third, intptr_t fourth);
+using ChainCallback = int64_t (*)(int stage, int kind, AudioStream* stream, intptr_t first, intptr_t second,
+                                  intptr_t third, intptr_t fourth);
 
 // One stage of an audio stream's filter chain, owned and deleted by the stream.
 class IAudioFilter {
@@ -40,14 +38,14 @@ class IAudioFilter {
   virtual int Kind() const = 0;
   // True when construction failed; the stream then refuses the stage.
   virtual bool Failed() const = 0;
-  virtual const avi::WaveFormat* InputFormat() const = 0;
-  virtual const avi::WaveFormat* OutputFormat() const = 0;
+  virtual const riff::WaveFormat* InputFormat() const = 0;
+  virtual const riff::WaveFormat* OutputFormat() const = 0;
   // Writes up to count output bytes starting at output position `position`; returns the bytes
   // written. `stage` is this stage's index, passed back to the callback for its input.
-  virtual uint32_t Read(int stage, ChainCallback callback, avi::AudioStream* stream, int64_t position,
+  virtual uint32_t Read(int stage, ChainCallback callback, AudioStream* stream, int64_t position,
                         uint32_t count, uint8_t* destination) = 0;
   // The current output position: where the next sequential read is expected.
   virtual int64_t Position() const = 0;
 };
 
-}  // namespace audio
+}  // namespace avi

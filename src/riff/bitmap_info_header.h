@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace avi {
+namespace riff {
 
 // The 40-byte picture format at the start of a video stream's `strf` body.
 struct BitmapInfoHeader {
@@ -20,4 +20,4 @@ struct BitmapInfoHeader {
 };
 static_assert(sizeof(BitmapInfoHeader) == 40);
 
-}  // namespace avi
+}  // namespace riff

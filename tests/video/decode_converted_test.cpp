@@ -13,9 +13,9 @@
 #include "color/yuv420_fast_kernel.h"
 #include "color/yuv420_lanczos_kernel.h"
 #include "color/yuv420_standard_kernel.h"
-#include "platform/codec/fake_registry.h"
 #include "riff/fourcc.h"
 #include "scale/normal_quality_converter.h"
+#include "support/fake_codec_registry.h"
 #include "video/ffmpeg_fixture.h"
 #include "video/test_movie.h"
 #include "video/vcm_decoder.h"
@@ -23,9 +23,9 @@
 namespace video {
 namespace {
 
-using platform::codec::FakeCodecTraits;
-using platform::codec::FakeRegistry;
 using platform::codec::OutputKind;
+using testsupport::FakeCodecTraits;
+using testsupport::FakeRegistry;
 
 class DecodeConvertedTest : public ::testing::Test {
  protected:

@@ -4,17 +4,17 @@
 
 #include <vector>
 
-#include "platform/codec/fake_registry.h"
 #include "riff/fourcc.h"
+#include "support/fake_codec_registry.h"
 #include "video/test_movie.h"
 
 namespace video {
 namespace {
 
-using platform::codec::FakeCodecTraits;
-using platform::codec::FakeRegistry;
 using platform::codec::OutputKind;
 using riff::MakeFourcc;
+using testsupport::FakeCodecTraits;
+using testsupport::FakeRegistry;
 using videotest::BuildMovie;
 using videotest::MovieShape;
 using videotest::Tagged;
@@ -149,7 +149,7 @@ TEST_F(VCMDecoderTest, SeekingRestartsAtKeyFramesOnlyWhenItMust) {
   // Key frames at 0, 5 and 10.
   auto movie = Movie(Shape("XVID", "XVID"), Group(15, 5));
   VCMDecoder decoder(*movie, nullptr, nullptr, registry_);
-  const platform::codec::FakeLog& log = registry_.Log();
+  const testsupport::FakeLog& log = registry_.Log();
 
   EXPECT_EQ(PlaybackTag(decoder, 2), 12);
   EXPECT_EQ(log.fed, (std::vector<uint8_t>{10, 11, 12}));

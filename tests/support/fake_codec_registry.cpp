@@ -1,9 +1,11 @@
-#include "platform/codec/fake_registry.h"
+#include "support/fake_codec_registry.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace platform::codec {
+namespace testsupport {
+
+using namespace platform::codec;
 
 namespace {
 
@@ -91,4 +93,4 @@ std::unique_ptr<Codec> FakeRegistry::Open(uint32_t handler) {
   return nullptr;
 }
 
-}  // namespace platform::codec
+}  // namespace testsupport

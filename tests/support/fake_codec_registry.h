@@ -7,7 +7,7 @@
 #include "platform/codec/codec.h"
 #include "platform/codec/output_format.h"
 
-namespace platform::codec {
+namespace testsupport {
 
 // A made-up codec for tests of the code above the codec layer.
 struct FakeCodecTraits {
@@ -16,17 +16,17 @@ struct FakeCodecTraits {
   // The input compression it decompresses; 0 means the same code as the handler.
   uint32_t compression = 0;
   // The outputs Begin accepts.
-  std::vector<OutputKind> outputs;
+  std::vector<platform::codec::OutputKind> outputs;
   // Pictures held back before one comes out, as a decoder of B-frames holds its references.
   int reorderDepth = 0;
 };
 
 // What the fake codecs saw; shared by the registry and every codec it opened.
 struct FakeLog {
-  std::vector<uint32_t> opened;   // every code asked for, whether a codec opened or not
-  std::vector<OutputKind> asked;  // every output asked for at Begin
-  std::vector<uint8_t> fed;       // the first byte of every packet fed
-  std::vector<bool> fedKey;       // whether that packet was fed as a key frame
+  std::vector<uint32_t> opened;                    // every code asked for, whether a codec opened or not
+  std::vector<platform::codec::OutputKind> asked;  // every output asked for at Begin
+  std::vector<uint8_t> fed;                        // the first byte of every packet fed
+  std::vector<bool> fedKey;                        // whether that packet was fed as a key frame
   int restarts = 0;
   int ends = 0;
   int closed = 0;
@@ -37,14 +37,14 @@ struct FakeLog {
 // Packets are decoded by their first byte, the picture's tag: every byte of the picture
 // becomes the tag. A packet starting kFailByte fails to decode. Held pictures come out
 // smallest tag first, so tags in display order give display order.
-class FakeRegistry final : public Registry {
+class FakeRegistry final : public platform::codec::Registry {
  public:
   static constexpr uint8_t kFailByte = 0xEE;
 
   FakeRegistry() : log_(std::make_shared<FakeLog>()) {}
 
   void Add(FakeCodecTraits traits) { codecs_.push_back(std::move(traits)); }
-  std::unique_ptr<Codec> Open(uint32_t handler) override;
+  std::unique_ptr<platform::codec::Codec> Open(uint32_t handler) override;
   const FakeLog& Log() const { return *log_; }
 
  private:
@@ -52,4 +52,4 @@ class FakeRegistry final : public Registry {
   std::shared_ptr<FakeLog> log_;
 };
 
-}  // namespace platform::codec
+}  // namespace testsupport

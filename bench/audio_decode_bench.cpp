@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -15,18 +14,15 @@
 #include "audio/audio_decoder.h"
 #include "avi/audio_stream.h"
 #include "avi/avi_file.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 constexpr int kSeconds = 10;
 
-std::string BenchDir() {
-  static std::string dir = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-audio-bench-XXXXXX").string();
-    std::string made = mkdtemp(pattern.data()) ? pattern : std::string("/tmp");
-    std::atexit([] { std::filesystem::remove_all(BenchDir()); });
-    return made;
-  }();
+// Removed with everything in it when the run ends.
+const testsupport::TempDir& BenchDir() {
+  static const testsupport::TempDir dir;
   return dir;
 }
 
@@ -42,7 +38,7 @@ std::shared_ptr<avi::AudioStream> RawStream(const riff::WaveFormat& format, cons
   std::mt19937 random(1);
   for (auto& b : data) b = static_cast<uint8_t>(random());
   for (size_t i = 1; format.formatTag == 0x2081 && i < data.size(); i += 16) data[i] = 0;
-  std::string path = BenchDir() + "/" + name;
+  std::string path = BenchDir().File(name);
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
   auto table = std::make_unique<avi::PacketTable>(avi::FileView::Open(path));
   for (size_t offset = 0; offset < data.size(); offset += 4096) {
@@ -55,7 +51,7 @@ std::shared_ptr<avi::AudioStream> RawStream(const riff::WaveFormat& format, cons
 std::shared_ptr<avi::AudioStream> FfmpegStream(const std::string& codec, int rate, int channels,
                                                const std::string& name) {
   static std::vector<std::unique_ptr<avi::Movie>> movies;
-  std::string path = BenchDir() + "/" + name + ".avi";
+  std::string path = BenchDir().File(name + ".avi");
   std::string command =
       "ffmpeg -nostdin -loglevel error -y -f lavfi -i color=s=16x16:r=5:d=" + std::to_string(kSeconds) +
       " -f lavfi -i \"aevalsrc=0.3*sin(2*PI*440*t)+0.05*random(0):s=" + std::to_string(rate) +

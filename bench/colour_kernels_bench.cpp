@@ -18,11 +18,7 @@
 #include "color/yuv420_lanczos_kernel.h"
 #include "color/yuv420_standard_kernel.h"
 #include "color/yuy2_kernel.h"
-
-extern "C" {
-#include <libavutil/pixfmt.h>
-#include <libswscale/swscale.h>
-}
+#include "peer_conversions.h"
 
 namespace {
 
@@ -62,34 +58,11 @@ void BM_Kernel1080pLanczos(benchmark::State& state) { RunKernel(state, color::Co
 void BM_Kernel1080pFast(benchmark::State& state) { RunKernel(state, color::ConvertYv12Fast); }
 
 void BM_Kernel1080pLibyuv(benchmark::State& state) {
-  const std::vector<uint8_t> picture = MakeYv12();
-  std::vector<uint8_t> out(kWidth * kHeight * 4);
-  const uint8_t* y = picture.data();
-  const uint8_t* v = y + kWidth * kHeight;
-  const uint8_t* u = v + kWidth * kHeight / 4;
-  for (auto _ : state) {
-    libyuv::I420ToARGB(y, kWidth, u, kWidth / 2, v, kWidth / 2, out.data(), 4 * kWidth, kWidth, kHeight);
-    benchmark::DoNotOptimize(out.data());
-  }
+  bench::RunLibyuvYv12(state, MakeYv12(), kWidth, kHeight);
 }
 
 void RunSwscale(benchmark::State& state, int flags) {
-  const std::vector<uint8_t> picture = MakeYv12();
-  std::vector<uint8_t> out(kWidth * kHeight * 4);
-  SwsContext* context = sws_getContext(kWidth, kHeight, AV_PIX_FMT_YUV420P, kWidth, kHeight, AV_PIX_FMT_BGRA,
-                                       flags, nullptr, nullptr, nullptr);
-  const uint8_t* y = picture.data();
-  const uint8_t* v = y + kWidth * kHeight;
-  const uint8_t* u = v + kWidth * kHeight / 4;
-  const uint8_t* planes[3] = {y, u, v};
-  const int strides[3] = {kWidth, kWidth / 2, kWidth / 2};
-  uint8_t* outPlanes[1] = {out.data()};
-  const int outStrides[1] = {4 * kWidth};
-  for (auto _ : state) {
-    sws_scale(context, planes, strides, 0, kHeight, outPlanes, outStrides);
-    benchmark::DoNotOptimize(out.data());
-  }
-  sws_freeContext(context);
+  bench::RunSwscaleYv12(state, MakeYv12(), kWidth, kHeight, flags);
 }
 
 void BM_Kernel1080pSwscale(benchmark::State& state) {

@@ -1,5 +1,4 @@
 #include <benchmark/benchmark.h>
-#include <libyuv/convert_argb.h>
 
 #include <algorithm>
 #include <cmath>
@@ -10,12 +9,8 @@
 
 #include "bench_pictures.h"
 #include "color/field_interpolator.h"
+#include "peer_conversions.h"
 #include "scale/normal_quality_converter.h"
-
-extern "C" {
-#include <libavutil/pixfmt.h>
-#include <libswscale/swscale.h>
-}
 
 namespace {
 
@@ -41,15 +36,7 @@ BENCHMARK(BM_Convert1080pVistrel)
     ->Unit(benchmark::kMillisecond);
 
 void BM_Convert1080pLibyuv(benchmark::State& state) {
-  const std::vector<uint8_t> picture = MakePicture();
-  std::vector<uint8_t> out(kWidth * kHeight * 4);
-  const uint8_t* y = picture.data();
-  const uint8_t* v = y + kWidth * kHeight;
-  const uint8_t* u = v + kWidth * kHeight / 4;
-  for (auto _ : state) {
-    libyuv::I420ToARGB(y, kWidth, u, kWidth / 2, v, kWidth / 2, out.data(), 4 * kWidth, kWidth, kHeight);
-    benchmark::DoNotOptimize(out.data());
-  }
+  bench::RunLibyuvYv12(state, MakePicture(), kWidth, kHeight);
 }
 BENCHMARK(BM_Convert1080pLibyuv)
     ->Name("BM_Convert1080p/libyuv")
@@ -57,23 +44,8 @@ BENCHMARK(BM_Convert1080pLibyuv)
     ->Unit(benchmark::kMillisecond);
 
 void BM_Convert1080pSwscale(benchmark::State& state) {
-  const std::vector<uint8_t> picture = MakePicture();
-  std::vector<uint8_t> out(kWidth * kHeight * 4);
-  SwsContext* context =
-      sws_getContext(kWidth, kHeight, AV_PIX_FMT_YUV420P, kWidth, kHeight, AV_PIX_FMT_BGRA,
-                     SWS_BILINEAR | SWS_FULL_CHR_H_INT | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
-  const uint8_t* y = picture.data();
-  const uint8_t* v = y + kWidth * kHeight;
-  const uint8_t* u = v + kWidth * kHeight / 4;
-  const uint8_t* planes[3] = {y, u, v};
-  const int strides[3] = {kWidth, kWidth / 2, kWidth / 2};
-  uint8_t* outPlanes[1] = {out.data()};
-  const int outStrides[1] = {4 * kWidth};
-  for (auto _ : state) {
-    sws_scale(context, planes, strides, 0, kHeight, outPlanes, outStrides);
-    benchmark::DoNotOptimize(out.data());
-  }
-  sws_freeContext(context);
+  bench::RunSwscaleYv12(state, MakePicture(), kWidth, kHeight,
+                        SWS_BILINEAR | SWS_FULL_CHR_H_INT | SWS_ACCURATE_RND);
 }
 BENCHMARK(BM_Convert1080pSwscale)
     ->Name("BM_Convert1080p/swscale")

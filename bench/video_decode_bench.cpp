@@ -1,10 +1,8 @@
 // Decoding a 1080p H.264 AVI with B-frames through the video decoder, beside libavcodec alone
 // decoding the same packets with the same threading.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,22 +13,21 @@ extern "C" {
 
 #include "avi/avi_file.h"
 #include "avi/file_view.h"
+#include "support/temp_dir.h"
 #include "video/vcm_decoder.h"
 
 namespace {
 
 // Two seconds of FFmpeg's test picture, made once per run by the ffmpeg tool.
 const std::string& Clip() {
+  static const testsupport::TempDir dir;
   static const std::string path = [] {
-    std::string file = (std::filesystem::temp_directory_path() /
-                        ("vistrel-bench-h264-1080p-" + std::to_string(getpid()) + ".avi"))
-                           .string();
+    std::string file = dir.File("h264-1080p.avi");
     const std::string command =
         "ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=1920x1080:rate=25:duration=2 -c:v libx264 "
         "-preset veryfast -bf 3 -g 50 -pix_fmt yuv420p " +
         file + " >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) file.clear();
-    std::atexit([] { std::filesystem::remove(Clip()); });
     return file;
   }();
   return path;

@@ -2,9 +2,6 @@
 // through libavcodec) over arbitrary formats and data: the first bytes make the format and its
 // extra bytes, the rest is the stream's packet data, read sequentially and after a jump. Reads
 // that follow each other must join as one read would give.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -12,28 +9,19 @@
 #include <string>
 #include <vector>
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 #include "audio/audio_decoder.h"
 #include "audio_read_check.h"
 #include "avi/audio_stream.h"
+#include "fuzz_input.h"
 
 namespace {
 
 constexpr size_t kHeader = 24;
 
-int InputFile() {
-  static int fd = memfd_create("fuzz_audio_acm", 0);
-  return fd;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool quiet = (av_log_set_level(AV_LOG_QUIET), true);
-  (void)quiet;
+  fuzzinput::SilenceFfmpeg();
   if (size < kHeader) return 0;
   // Tags the layer decodes, so that most inputs reach a codec; the last picks any tag.
   static const uint16_t kTags[] = {0x2000, 0x0055, 0x0050, 0x0002, 0x0011, 0x0006, 0x0007, 0x2001,
@@ -54,17 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::memcpy(formatBytes.data(), &format, sizeof format);
   std::memcpy(formatBytes.data() + sizeof format, data + kHeader, extra);
 
-  int fd = InputFile();
   const uint8_t* body = data + kHeader + extra;
   size_t bodySize = size - kHeader - extra;
-  if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, body, bodySize, 0) != static_cast<ssize_t>(bodySize))
-    return 0;
-  avi::FileView view = avi::FileView::Open("/proc/self/fd/" + std::to_string(fd));
-  auto table = std::make_unique<avi::PacketTable>(view);
-  uint32_t packet = 1 + data[13] * 31u;
-  for (size_t offset = 0; offset < bodySize; offset += packet) {
-    table->Append(offset, static_cast<uint32_t>(std::min<size_t>(packet, bodySize - offset)));
-  }
+  avi::FileView view = fuzzinput::AsFile(body, bodySize);
+  if (!view.IsOpen()) return 0;
+  auto table = fuzzinput::EvenPackets(view, bodySize, 1 + data[13] * 31u);
   avi::AudioStream stream(formatBytes, std::move(table), std::string("fuzz"), 0);
   if (stream.AddStage(std::make_unique<audio::AudioDecoder>(stream)) != 0) return 0;
 

@@ -1,9 +1,6 @@
 // The PCM and ADPCM readers of the audio decoder over arbitrary data and formats: the first
 // bytes choose the format and a few reads at positions and counts of their own, the rest is
 // the stream's packet data. Reads that follow each other must join as one read would give.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -14,15 +11,11 @@
 #include "audio/audio_decoder.h"
 #include "audio_read_check.h"
 #include "avi/audio_stream.h"
+#include "fuzz_input.h"
 
 namespace {
 
 constexpr size_t kHeader = 16;
-
-int InputFile() {
-  static int fd = memfd_create("fuzz_audio_adpcm", 0);
-  return fd;
-}
 
 }  // namespace
 
@@ -40,17 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> formatBytes(sizeof format);
   std::memcpy(formatBytes.data(), &format, sizeof format);
 
-  int fd = InputFile();
   const uint8_t* body = data + kHeader;
   size_t bodySize = size - kHeader;
-  if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, body, bodySize, 0) != static_cast<ssize_t>(bodySize))
-    return 0;
-  avi::FileView view = avi::FileView::Open("/proc/self/fd/" + std::to_string(fd));
-  auto table = std::make_unique<avi::PacketTable>(view);
-  uint32_t packet = 1 + data[8] * 7u;
-  for (size_t offset = 0; offset < bodySize; offset += packet) {
-    table->Append(offset, static_cast<uint32_t>(std::min<size_t>(packet, bodySize - offset)));
-  }
+  avi::FileView view = fuzzinput::AsFile(body, bodySize);
+  if (!view.IsOpen()) return 0;
+  auto table = fuzzinput::EvenPackets(view, bodySize, 1 + data[8] * 7u);
   avi::AudioStream stream(formatBytes, std::move(table), std::string("fuzz"), 0);
   if (stream.AddStage(std::make_unique<audio::AudioDecoder>(stream)) != 0) return 0;
 

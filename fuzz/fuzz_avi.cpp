@@ -2,31 +2,19 @@
 // every video packet through its table's view, and the first audio streams raw and through
 // their decoders. All tables together must hold no more entries than the file has bytes for,
 // and reads that follow each other must join as one read would give.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 #include "audio_read_check.h"
 #include "avi/avi_file.h"
+#include "fuzz_input.h"
 
 namespace {
 
 // Audio streams read per input; a file may have a thousand.
 constexpr size_t kStreamsRead = 4;
-
-// One in-memory file for the whole run, rewritten for every input.
-int InputFile() {
-  static int fd = memfd_create("fuzz_avi", 0);
-  return fd;
-}
 
 size_t ReservedEntries(const avi::Movie& movie) {
   size_t entries = movie.VideoTable()->Capacity();
@@ -39,11 +27,9 @@ size_t ReservedEntries(const avi::Movie& movie) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool quiet = (av_log_set_level(AV_LOG_QUIET), true);
-  (void)quiet;
-  int fd = InputFile();
-  if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) return 0;
-  avi::FileView view = avi::FileView::Open("/proc/self/fd/" + std::to_string(fd));
+  fuzzinput::SilenceFfmpeg();
+  avi::FileView view = fuzzinput::AsFile(data, size);
+  if (!view.IsOpen()) return 0;
   avi::AVIFile reader;
   if (!reader.Probe(view)) return 0;
   std::unique_ptr<avi::Movie> movie = reader.Parse(view);

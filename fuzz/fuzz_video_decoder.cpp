@@ -1,9 +1,6 @@
 // Hostile formats and packets through the video decoder and FFmpeg's decoders behind it: the
 // input chooses the codec, the picture size and depth, the field mode and the quality, then
 // carries the format's extra bytes and the packets with their key flags.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -15,6 +12,7 @@
 #include "color/kernel_scratch.h"
 #include "color/level_tables.h"
 #include "color/picture_model.h"
+#include "fuzz_input.h"
 #include "riff/fourcc.h"
 #include "scale/normal_quality_converter.h"
 #include "video/vcm_decoder.h"
@@ -25,11 +23,6 @@ constexpr const char* kHandlers[] = {"XVID", "DIVX", "H264", "MJPG", "HFYU", "FF
                                      "MP43", "MP42", "DIB ", "YV12", "YUY2", "\0\0\0\0"};
 constexpr uint16_t kBits[] = {12, 16, 24, 32, 8, 0};
 constexpr size_t kMaxPackets = 48;
-
-int InputFile() {
-  static int fd = memfd_create("fuzz_video", 0);
-  return fd;
-}
 
 scale::NormalQualityConverter& FrameProcessor() {
   static const bool ready = [] {
@@ -55,6 +48,7 @@ struct Reader {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fuzzinput::SilenceFfmpeg();
   Reader in{data, size};
   const char* handler = kHandlers[in.Byte() % std::size(kHandlers)];
   const int32_t width = (in.Byte() % 48) + 1;
@@ -81,10 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   movie->colourInfo[3] = fieldMode;
 
   // Packets: a 16-bit length whose top bit marks a key frame, then the bytes.
-  const int fd = InputFile();
-  if (fd < 0 || ftruncate(fd, 0) != 0) return 0;
-  if (in.size > 0 && pwrite(fd, in.data, in.size, 0) != static_cast<ssize_t>(in.size)) return 0;
-  auto table = std::make_unique<avi::PacketTable>(avi::FileView::Open("/proc/self/fd/" + std::to_string(fd)));
+  avi::FileView view = fuzzinput::AsFile(in.data, in.size);
+  if (!view.IsOpen()) return 0;
+  auto table = std::make_unique<avi::PacketTable>(view);
   size_t offset = 0;
   const size_t total = in.size;
   while (offset + 2 <= total && table->Count() < kMaxPackets) {

@@ -13,7 +13,7 @@
 
 #include "app/entry.h"
 #include "app/shell.h"
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 #include "avi_writer/demo_clip.h"
 #include "platform/display/video_window.h"
 #include "platform/ui/main_window.h"
@@ -124,7 +124,7 @@ class WaylandRun {
  private:
   int scale_;
   std::unique_ptr<testsupport::Weston> weston_;
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
   std::string clip_;
   std::string stats_;
   std::string error_;

@@ -12,7 +12,7 @@
 
 #include "app/entry.h"
 #include "app/shell.h"
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 #include "platform/ui/main_window.h"
 #include "playback/engine.h"
 #include "support/test_clip.h"
@@ -101,7 +101,7 @@ class PlayerWindowTest : public ::testing::Test {
     return result;
   }
 
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
   std::unique_ptr<testsupport::XServer> server_;
 };
 

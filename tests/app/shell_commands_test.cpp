@@ -9,7 +9,7 @@
 #include "app/commands.h"
 #include "app/entry.h"
 #include "app/shell.h"
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 #include "common/settings.h"
 #include "platform/ui/main_window.h"
 #include "playback/engine.h"
@@ -71,7 +71,7 @@ TEST(ShellCommands, DebugDumpKeepsOneLine) {
 }
 
 TEST(ShellCommands, DroppedFilesOpenInTurnAndTheLastStays) {
-  const avitest::TempDir dir;
+  const testsupport::TempDir dir;
   std::vector<std::string> clips;
   for (int32_t width : {64, 96, 128}) {
     clips.push_back(dir.File("clip" + std::to_string(width) + ".avi"));

@@ -11,7 +11,7 @@ namespace {
 
 using audio::Ac3GainTable;
 
-std::vector<uint8_t> FirstFrame(const avitest::TempDir& dir, const std::string& options) {
+std::vector<uint8_t> FirstFrame(const testsupport::TempDir& dir, const std::string& options) {
   std::string file = dir.File("levels.ac3");
   EXPECT_TRUE(audiotest::RunFfmpeg("-f lavfi -i sine=d=0.1:r=48000 " + options + " -c:a ac3 -f ac3 " + file));
   std::ifstream in(file, std::ios::binary);
@@ -21,7 +21,7 @@ std::vector<uint8_t> FirstFrame(const avitest::TempDir& dir, const std::string& 
 }
 
 TEST(Ac3GainTable, ReferenceLevelStereoIsTheIdentity) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::vector<uint8_t> frame = FirstFrame(dir, "-ac 2 -dialnorm -31");
   Ac3GainTable::Levels levels{};
   ASSERT_TRUE(Ac3GainTable::ParseLevels(frame.data(), frame.size(), &levels));
@@ -35,7 +35,7 @@ TEST(Ac3GainTable, ReferenceLevelStereoIsTheIdentity) {
 }
 
 TEST(Ac3GainTable, FiveOneAtDialogueLevel27) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::vector<uint8_t> frame = FirstFrame(dir, "-ac 6 -dialnorm -27");
   Ac3GainTable::Levels levels{};
   ASSERT_TRUE(Ac3GainTable::ParseLevels(frame.data(), frame.size(), &levels));

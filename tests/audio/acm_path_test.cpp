@@ -38,7 +38,7 @@ class AcmPath : public ::testing::Test {
                         out.data());
   }
 
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
   std::unique_ptr<avi::Movie> movie_;
   avi::AudioStream* stream_ = nullptr;
 };
@@ -68,7 +68,7 @@ TEST_F(AcmPath, NewPositionIsMappedThroughTheChainBeforeDecoding) {
 }
 
 TEST(AcmFormats, RefusesBrokenFormats) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   const std::vector<uint8_t> refused[] = {
       FormatBytes({0x0002, 0, 22050, 11155, 1024, 4, 0}),
       FormatBytes({0x0002, 2, 22050, 11155, 0, 4, 0}),
@@ -87,7 +87,7 @@ TEST(AcmFormats, RefusesBrokenFormats) {
 }
 
 TEST(AcmFormats, MpegLayer3ExtensionIsRewritten) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::vector<uint8_t> extension(12, 0);
   auto stream = MakeStream(dir, FormatBytes({0x0055, 2, 44100, 16000, 1, 0, 12}, extension), {0xFF, 0xFB});
   audio::AudioDecoder decoder(*stream);
@@ -98,7 +98,7 @@ TEST(AcmFormats, MpegLayer3ExtensionIsRewritten) {
 }
 
 TEST(AcmFormats, GarbageAndCutFramesEndReadsWithoutHanging) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::vector<uint8_t> garbage(200000);
   for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<uint8_t>(i * 7919 >> 3);
   // A lone MPEG audio header promising a frame that never comes.

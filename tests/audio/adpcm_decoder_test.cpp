@@ -20,7 +20,7 @@ std::vector<uint8_t> RandomBytes(size_t size, std::mt19937& random) {
   return bytes;
 }
 
-std::vector<uint8_t> DecodeAll(const avitest::TempDir& dir, const riff::WaveFormat& format,
+std::vector<uint8_t> DecodeAll(const testsupport::TempDir& dir, const riff::WaveFormat& format,
                                const std::vector<uint8_t>& data, uint32_t piece = 1 << 20) {
   auto stream = MakeStream(dir, FormatBytes(format), data, 1000);
   EXPECT_NE(AddDecoder(*stream), nullptr);
@@ -34,7 +34,7 @@ int32_t Upper(const std::vector<uint8_t>& wide, size_t sample) {
 }
 
 TEST(AdpcmDecoder, ReadsOfAnySizeJoinExactly) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::mt19937 random(7);
   std::vector<uint8_t> data = RandomBytes(128 * 40, random);
   const riff::WaveFormat formats[] = {
@@ -54,7 +54,7 @@ TEST(AdpcmDecoder, ReadsOfAnySizeJoinExactly) {
 }
 
 TEST(AdpcmDecoder, NominalZeroByteRateIsTakenFromTheLayout) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::mt19937 random(11);
   std::vector<uint8_t> data = RandomBytes(128 * 36, random);
   const riff::WaveFormat formats[] = {audiotest::XaFormat(2), audiotest::XaFormat(1),
@@ -73,7 +73,7 @@ TEST(AdpcmDecoder, NominalZeroByteRateIsTakenFromTheLayout) {
 }
 
 TEST(AdpcmDecoder, XaTakesFilterIndexesAboveFourAsFour) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::mt19937 random(3);
   std::vector<uint8_t> group = RandomBytes(128, random);
   for (int i = 4; i < 12; ++i) group[i] = static_cast<uint8_t>(0x40 | (group[i] & 7));
@@ -87,7 +87,7 @@ TEST(AdpcmDecoder, XaTakesFilterIndexesAboveFourAsFour) {
 }
 
 TEST(AdpcmDecoder, XaCountIsLimitedToTheTotalLength) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::mt19937 random(4);
   auto stream = MakeStream(dir, FormatBytes(audiotest::XaFormat(2)), RandomBytes(256, random));
   ASSERT_NE(AddDecoder(*stream), nullptr);
@@ -98,7 +98,7 @@ TEST(AdpcmDecoder, XaCountIsLimitedToTheTotalLength) {
 }
 
 TEST(AdpcmDecoder, MarkedFilterBlockIsSilentAndKeepsThePredictor) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::mt19937 random(5);
   std::vector<uint8_t> first = RandomBytes(16, random), marked = RandomBytes(16, random),
                        last = RandomBytes(16, random);
@@ -121,7 +121,7 @@ TEST(AdpcmDecoder, MarkedFilterBlockIsSilentAndKeepsThePredictor) {
 }
 
 TEST(AdpcmDecoder, FilterBlockPredictorArithmetic) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   // Shift 12, filter 1: code 1 gives 2^16, then 240/256 of the last sample, rounded.
   std::vector<uint8_t> block(16, 0);
   block[0] = 0x1C;
@@ -144,7 +144,7 @@ TEST(AdpcmDecoder, FilterBlockPredictorArithmetic) {
 }
 
 TEST(AdpcmDecoder, FilterStereoTakesLeftAndRightHalvesOfEachBlockAlign) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::mt19937 random(6);
   std::vector<uint8_t> data = RandomBytes(64 * 6, random);
   for (size_t i = 0; i < data.size(); i += 16) data[i + 1] = 0;
@@ -164,7 +164,7 @@ TEST(AdpcmDecoder, FilterStereoTakesLeftAndRightHalvesOfEachBlockAlign) {
 }
 
 TEST(AdpcmDecoder, StepBlockArithmeticAndLayouts) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::vector<uint8_t> block(18, 0);
   block[0] = 0x01;
   block[1] = 0x00;  // step 256
@@ -191,7 +191,7 @@ TEST(AdpcmDecoder, StepBlockArithmeticAndLayouts) {
 }
 
 TEST(AdpcmDecoder, RefusesAbsurdLayouts) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   const riff::WaveFormat refused[] = {
       audiotest::FilterFormat(2, 0),
       audiotest::FilterFormat(2, 48),
@@ -207,7 +207,7 @@ TEST(AdpcmDecoder, RefusesAbsurdLayouts) {
 }
 
 TEST(AdpcmDecoder, TruncatedSourceEndsAtTheLastWholeUnit) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::mt19937 random(8);
   std::vector<uint8_t> data = RandomBytes(128 * 3 + 100, random);
   EXPECT_EQ(DecodeAll(dir, audiotest::XaFormat(2), data).size(), 3u * 1792);

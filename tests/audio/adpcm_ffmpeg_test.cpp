@@ -59,7 +59,7 @@ std::vector<int16_t> FfmpegDecode(AVCodecID id, int channels, int blockAlign,
   return out;
 }
 
-std::vector<int16_t> Decode(const avitest::TempDir& dir, const riff::WaveFormat& format,
+std::vector<int16_t> Decode(const testsupport::TempDir& dir, const riff::WaveFormat& format,
                             const std::vector<uint8_t>& data) {
   auto stream = audiotest::MakeStream(dir, audiotest::FormatBytes(format), data);
   EXPECT_NE(audiotest::AddDecoder(*stream), nullptr);
@@ -160,7 +160,7 @@ std::vector<uint8_t> EncodedFilterBlocks(size_t blocks, std::mt19937& random) {
 }
 
 TEST(AdpcmAgainstFfmpeg, XaWithoutPredictionIsExact) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::mt19937 random(11);
   for (uint16_t channels : {1, 2}) {
     std::vector<uint8_t> data = RandomXa(50, random, 0);
@@ -170,7 +170,7 @@ TEST(AdpcmAgainstFfmpeg, XaWithoutPredictionIsExact) {
 }
 
 TEST(AdpcmAgainstFfmpeg, XaWithPredictionStaysWithinRounding) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::mt19937 random(12);
   for (uint16_t channels : {1, 2}) {
     std::vector<uint8_t> data = RandomXa(200, random, 4);
@@ -185,7 +185,7 @@ TEST(AdpcmAgainstFfmpeg, XaWithPredictionStaysWithinRounding) {
 }
 
 TEST(AdpcmAgainstFfmpeg, FilterBlocksMatchPlayStationDecoder) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::mt19937 random(13);
   // Random blocks below full scale; a second byte below 7 is a plain block to both decoders.
   std::vector<uint8_t> data(16 * 400);

@@ -41,7 +41,7 @@ class Crosscheck : public ::testing::Test {
     return FfmpegOutput("-i " + file_ + " -f " + format + " -");
   }
 
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
   std::string file_;
   int count_ = 0;
   std::unique_ptr<avi::Movie> movie_;

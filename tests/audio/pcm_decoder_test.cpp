@@ -22,7 +22,7 @@ uint64_t Wide(const uint8_t* bytes) {
 }
 
 TEST(PcmDecoder, WidensEverySampleSizeWithOffsetBinaryRepetition) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   struct Case {
     uint16_t bits;
     std::vector<uint8_t> sample;
@@ -52,7 +52,7 @@ TEST(PcmDecoder, WidensEverySampleSizeWithOffsetBinaryRepetition) {
 }
 
 TEST(PcmDecoder, ReadsByScaledSourcePositionAndDropsPartialSamples) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::vector<uint8_t> data;
   for (int i = 0; i < 21; ++i) data.push_back(static_cast<uint8_t>(i));  // ten and a half 16-bit samples
   auto stream = MakeStream(dir, FormatBytes(Pcm(2, 16)), data, 4);
@@ -70,7 +70,7 @@ TEST(PcmDecoder, ReadsByScaledSourcePositionAndDropsPartialSamples) {
 }
 
 TEST(PcmDecoder, ReadsOfAnySizeFollowEachOther) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::vector<uint8_t> data(80000);
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7 + i / 256);
   auto decode = [&](uint32_t piece) {
@@ -86,7 +86,7 @@ TEST(PcmDecoder, ReadsOfAnySizeFollowEachOther) {
 }
 
 TEST(PcmDecoder, NominalZeroByteRateIsTakenFromTheLayout) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   struct Case {
     riff::WaveFormat format;
     size_t bytes;
@@ -105,7 +105,7 @@ TEST(PcmDecoder, NominalZeroByteRateIsTakenFromTheLayout) {
 }
 
 TEST(PcmDecoder, RefusesWhatItCannotWiden) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   const riff::WaveFormat refused[] = {
       Pcm(2, 64),
       Pcm(1, 96),

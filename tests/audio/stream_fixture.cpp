@@ -27,7 +27,7 @@ std::vector<uint8_t> FormatBytes(const riff::WaveFormat& format, const std::vect
   return bytes;
 }
 
-std::shared_ptr<avi::AudioStream> MakeStream(const avitest::TempDir& dir, const std::vector<uint8_t>& format,
+std::shared_ptr<avi::AudioStream> MakeStream(const testsupport::TempDir& dir, const std::vector<uint8_t>& format,
                                              const std::vector<uint8_t>& data, uint32_t packetSize) {
   static int files = 0;
   avi::FileView view = avi::FileView::Open(dir.Write("stream" + std::to_string(files++) + ".bin", data));

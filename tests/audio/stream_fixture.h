@@ -8,7 +8,7 @@
 #include "audio/audio_decoder.h"
 #include "avi/audio_stream.h"
 #include "avi/movie.h"
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 #include "riff/wave_format.h"
 
 namespace audiotest {
@@ -22,7 +22,7 @@ std::vector<uint8_t> Noise(size_t bytes, uint32_t seed = 1);
 std::vector<uint8_t> FormatBytes(const riff::WaveFormat& format, const std::vector<uint8_t>& extra = {});
 
 // An audio stream over `data` written to a file in `dir`, cut into packets of `packetSize`.
-std::shared_ptr<avi::AudioStream> MakeStream(const avitest::TempDir& dir, const std::vector<uint8_t>& format,
+std::shared_ptr<avi::AudioStream> MakeStream(const testsupport::TempDir& dir, const std::vector<uint8_t>& format,
                                              const std::vector<uint8_t>& data, uint32_t packetSize = 4096);
 
 // Runs the ffmpeg command line with `arguments` (quiet, overwriting); true on success.

@@ -51,7 +51,7 @@ class RendererTest : public ::testing::Test {
 
   // Declared before the renderer, whose thread uses them until it is destroyed.
   audiotest::RendererNotes notes_;
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
   testsupport::ManualTicks ticks_;
   common::PlaybackClock clock_{ticks_};
   audiotest::FakeWaveOut out_;
@@ -285,7 +285,7 @@ TEST_F(RendererTest, PcmWithFieldsThatDisagreeGoesThroughTheDecoder) {
 
 // The whole path on the virtual output: what it captured is the stream, then silence.
 TEST(WaveOutRendererVirtual, TheCaptureHoldsExactlyTheStreamsSamples) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   const std::string capture = dir.File("heard.wav");
   setenv("VISTREL_AUDIO", "virtual", 1);
   setenv("VISTREL_AUDIO_CAPTURE", capture.c_str(), 1);
@@ -312,7 +312,7 @@ TEST(WaveOutRendererVirtual, TheCaptureHoldsExactlyTheStreamsSamples) {
 
 TEST(WaveOutRendererNoSound, AMachineWithoutASoundDeviceNotifiesTheFailure) {
   if (std::filesystem::exists("/proc/asound/cards")) GTEST_SKIP() << "this machine has sound cards";
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   common::PlaybackClock clock;
   WaveOutRenderer renderer(clock);
   std::atomic<int32_t> note{-1};

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <numeric>
 
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ class AudioStreamTest : public ::testing::Test {
     return std::make_shared<AudioStream>(FormatBytes(format), std::move(table), std::string("s"), 0);
   }
 
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
   FileView view_;
 };
 

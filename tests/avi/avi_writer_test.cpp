@@ -4,7 +4,7 @@
 
 #include "avi/avi_file.h"
 #include "avi/ffprobe_packets.h"
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 #include "avi_writer/demo_clip.h"
 #include "avi_writer/synthetic_movie.h"
 #include "riff/fourcc.h"
@@ -44,7 +44,7 @@ void ExpectProbeMatches(const std::string& path, const std::vector<avi::PacketEn
 }
 
 TEST(AviWriter, OpenDmlBeyondOneGigabyteShowsEveryAvixPacket) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::string path = dir.File("big.avi");
   aviwriter::SyntheticMovie movie;
   movie.seconds = 120;
@@ -76,7 +76,7 @@ TEST(AviWriter, OpenDmlBeyondOneGigabyteShowsEveryAvixPacket) {
 }
 
 TEST(AviWriter, ClassicFileWithEmptyPacketsAndOwnChunks) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::string path = dir.File("classic.avi");
   aviwriter::StreamDescription video;
   video.header.fccType = MakeFourcc("vids");
@@ -121,7 +121,7 @@ TEST(AviWriter, ClassicFileWithEmptyPacketsAndOwnChunks) {
 }
 
 TEST(AviWriter, DemoClipIsWhatThePlayerAndFfmpegExpect) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::string path = dir.File("demo.avi");
   ASSERT_TRUE(aviwriter::WriteDemoClip(path));
   std::string streams;

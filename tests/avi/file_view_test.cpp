@@ -5,7 +5,7 @@
 #include <numeric>
 #include <thread>
 
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ std::vector<uint8_t> Counting(size_t size) {
 }
 
 TEST(FileView, ReadsAreBoundedByTheView) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   FileView view = FileView::Open(dir.Write("a.bin", Counting(100)));
   ASSERT_TRUE(view.IsOpen());
   EXPECT_EQ(view.Length(), 100u);
@@ -41,7 +41,7 @@ TEST(FileView, ReadsAreBoundedByTheView) {
 }
 
 TEST(FileView, ViewsOfOneFileReadAlternately) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   FileView whole = FileView::Open(dir.Write("a.bin", Counting(256)));
   FileView tail = whole.SubView(128, 128);
   uint8_t byte = 0;
@@ -54,7 +54,7 @@ TEST(FileView, ViewsOfOneFileReadAlternately) {
 }
 
 TEST(FileView, FileStaysOpenWhileAnyViewLives) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   FileView whole = FileView::Open(dir.Write("a.bin", Counting(16)));
   FileView sub = whole.SubView(4, 4);
   whole.Release();
@@ -66,7 +66,7 @@ TEST(FileView, FileStaysOpenWhileAnyViewLives) {
 }
 
 TEST(FileView, BaseNameFollowsThePathForm) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::string narrow = dir.Write("clip one.avi", Counting(4));
   FileView byNarrow = FileView::Open(narrow);
   ASSERT_NE(byNarrow.BaseName8(), nullptr);
@@ -96,7 +96,7 @@ TEST(FileView, MissingFileGivesAnEmptyView) {
 }
 
 TEST(FileView, ConcurrentReadersEachGetTheirOwnBytes) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   FileView whole = FileView::Open(dir.Write("a.bin", Counting(4096)));
   auto reader = [&](uint64_t start) {
     FileView view = whole.SubView(start, 1024);

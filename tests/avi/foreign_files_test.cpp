@@ -3,7 +3,7 @@
 
 #include "avi/avi_file.h"
 #include "avi/ffprobe_packets.h"
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ void ExpectSamePackets(const avi::Movie& movie, const avitest::ProbeResult& prob
 class ForeignFileTest : public ::testing::TestWithParam<std::pair<const char*, std::string>> {};
 
 TEST_P(ForeignFileTest, PacketTablesMatchFfprobe) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   std::string path = dir.File("clip.avi");
   std::string command = GetParam().second;
   size_t at = command.find("OUT");

@@ -9,7 +9,7 @@
 
 #include "avi/avi_file.h"
 #include "avi/riff_builder.h"
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace avitest {
 
@@ -28,7 +28,7 @@ class ParseFixture : public ::testing::Test {
     return out;
   }
 
-  TempDir dir_;
+  testsupport::TempDir dir_;
   avi::FileView view_;
 };
 

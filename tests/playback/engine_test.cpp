@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "audio/ks/ks_renderer.h"
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 #include "support/engine_harness.h"
 #include "support/fake_device_tree.h"
 #include "support/test_clip.h"
@@ -56,7 +56,7 @@ class EngineTest : public ::testing::Test {
 
   static bool Playing(EngineHarness& h) { return h.Engine().Context().playback.playing.load() != 0; }
 
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
 };
 
 TEST_F(EngineTest, OpeningSizesTheWindowAndShowsTheFirstPicture) {

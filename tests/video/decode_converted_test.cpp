@@ -50,7 +50,7 @@ class DecodeConvertedTest : public ::testing::Test {
     return videotest::Parse(path);
   }
 
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
   scale::NormalQualityConverter frameProcessor_{color::GetFieldInterpolator(), 2};
   common::Lock frameProcessorLock_;
 };

@@ -30,7 +30,7 @@ struct Source {
 
 class FfmpegDecodeTest : public ::testing::TestWithParam<Source> {
  protected:
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
 };
 
 int LargestDifference(const uint8_t* a, const uint8_t* b, size_t n) {
@@ -98,7 +98,7 @@ struct RgbSource {
 
 class FfmpegRgbTest : public ::testing::TestWithParam<RgbSource> {
  protected:
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
 };
 
 // RGB sources keep their pixels exactly on the RGB path.

@@ -9,7 +9,7 @@
 #include "avi/avi_file.h"
 #include "avi/file_view.h"
 #include "avi/movie.h"
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace videotest {
 
@@ -31,7 +31,7 @@ inline std::vector<uint8_t> Output(const std::string& command) {
 
 // Encodes `seconds` of FFmpeg's moving test picture at width × height, 25 fps, into an AVI
 // file with the given encoder options; empty when ffmpeg cannot.
-inline std::string Encode(const avitest::TempDir& dir, const std::string& name, int width, int height,
+inline std::string Encode(const testsupport::TempDir& dir, const std::string& name, int width, int height,
                           double seconds, const std::string& options) {
   const std::string path = dir.File(name);
   const std::string command =

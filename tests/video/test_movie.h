@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "avi/movie.h"
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 #include "riff/fourcc.h"
 
 namespace videotest {
@@ -34,7 +34,7 @@ struct MovieShape {
 
 // Writes the packets back to back into a file of `dir` and builds a Movie over them, as the
 // parser would.
-inline std::unique_ptr<avi::Movie> BuildMovie(const avitest::TempDir& dir, const MovieShape& shape,
+inline std::unique_ptr<avi::Movie> BuildMovie(const testsupport::TempDir& dir, const MovieShape& shape,
                                               const std::vector<TestPacket>& packets) {
   std::vector<uint8_t> bytes(4, 0);  // nothing starts at offset 0
   std::vector<std::pair<uint64_t, uint32_t>> entries;

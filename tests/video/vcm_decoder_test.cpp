@@ -47,7 +47,7 @@ class VCMDecoderTest : public ::testing::Test {
     return r == kFailed ? -1 : out[0];
   }
 
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
   FakeRegistry registry_;
 };
 

@@ -53,7 +53,7 @@ class KsRendererTest : public ::testing::Test {
 
   // Declared before the renderer, whose thread uses them until it is destroyed.
   audiotest::RendererNotes notes_;
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
   testsupport::FakeDeviceTree tree_;
   KSRenderer renderer_{tree_, kPatientMs};
 };

@@ -66,7 +66,7 @@ class CodecLayerTest : public ::testing::Test {
     return codec.Drain(picture);
   }
 
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
 };
 
 TEST_F(CodecLayerTest, OpensCompressedCodesThroughTheTagTable) {

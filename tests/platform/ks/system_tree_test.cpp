@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 #include "platform/ks/device_tree.h"
 #include "platform/ks/event_group.h"
 #include "platform/ks/hardware_pcm.h"
@@ -32,7 +32,7 @@ TEST(SystemDeviceTree, AMachineWithoutASoundCardHasNoRenderDevices) {
 // ALSA's file plugin over its null device takes any layout exactly and keeps every frame: the
 // hardware PCM's own calls, without a sound card.
 TEST(HardwarePcm, APinOverItWritesEveryFrameInItsExactLayout) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   const std::string path = dir.File("pcm.raw");
   const std::string name = "file:'" + path + "',raw";
   const std::vector<AudioDataRange> ranges = HardwareRanges(name.c_str());

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 #include "support/wait_until.h"
 #include "platform/waveout/alsa_sink.h"
 #include "platform/waveout/queued_device.h"
@@ -18,7 +18,7 @@ namespace {
 // ALSA's file plugin over its null device consumes at once and keeps every frame it was
 // given: the real PCM calls, without a sound card.
 TEST(AlsaPcm, FramesReachTheDeviceInOrderAndInAlsaChannelOrder) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   const std::string path = dir.File("pcm.raw");
   PcmLayout layout;
   layout.channels = 6;

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <thread>
 
-#include "avi/temp_dir.h"
+#include "support/temp_dir.h"
 #include "platform/waveout/device.h"
 #include "support/wait_until.h"
 
@@ -64,7 +64,7 @@ class VirtualDevice : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(device); }
 
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   const std::string path = dir.File("played.wav");
   const AudioChoice choice{"virtual", path};
   std::atomic<int> done{0};

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace avitest {
+namespace testsupport {
 
 // A fresh directory under the system's temporary folder, removed with everything in it.
 class TempDir {
@@ -36,4 +36,4 @@ class TempDir {
   std::string path_;
 };
 
-}  // namespace avitest
+}  // namespace testsupport

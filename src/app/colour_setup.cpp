@@ -4,7 +4,7 @@
 #include "color/colour_state.h"
 #include "color/level_tables.h"
 #include "playback/colour_refresh.h"
-#include "scale/normal_quality_converter.h"
+#include "scale/apply_picture_settings.h"
 
 namespace app {
 
@@ -23,28 +23,21 @@ void InitColourFromSettings(const common::Settings& s) {
 }
 
 void InitFrameProcessorFromSettings(scale::NormalQualityConverter& fp, const common::Settings& s) {
-  using scale::Channel;
-  fp.SetBrightness(s.brightness / 100.0);
-  fp.SetContrast(s.contrast / 100.0);
-  fp.SetSaturation(s.saturation / 100.0);
-  fp.SetYuvMatrix(s.yuvType);
-  fp.SetSourceTransfer(s.rgbType);
-  fp.SetOutputTransfer(s.rgbType2);
-  fp.SetMonitorBrightness(s.monBright);
-  fp.SetMonitorGamma(Channel::kRed, s.monRG / 100.0);
-  fp.SetMonitorGamma(Channel::kGreen, s.monGG / 100.0);
-  fp.SetMonitorGamma(Channel::kBlue, s.monBG / 100.0);
-  fp.SetMonitorContrast(Channel::kRed, s.monRC / 100.0);
-  fp.SetMonitorContrast(Channel::kGreen, s.monGC / 100.0);
-  fp.SetMonitorContrast(Channel::kBlue, s.monBC / 100.0);
-  fp.SetMonitorLevel(Channel::kRed, s.monRB / 100.0);
-  fp.SetMonitorLevel(Channel::kGreen, s.monGB / 100.0);
-  fp.SetMonitorLevel(Channel::kBlue, s.monBB / 100.0);
-  fp.SetYGamma(s.yGamma / 100.0);
-  fp.SetCGamma(s.cGamma / 100.0);
-  fp.SetDisplayGamma(Channel::kRed, s.rGamma * 0.1);
-  fp.SetDisplayGamma(Channel::kGreen, s.gGamma * 0.1);
-  fp.SetDisplayGamma(Channel::kBlue, s.bGamma * 0.1);
+  scale::NormalQualitySettings picture;
+  picture.brightness = s.brightness / 100.0;
+  picture.contrast = s.contrast / 100.0;
+  picture.saturation = s.saturation / 100.0;
+  picture.yGamma = s.yGamma / 100.0;
+  picture.cGamma = s.cGamma / 100.0;
+  picture.yuvType = s.yuvType;
+  picture.sourceType = s.rgbType;
+  picture.outputType = s.rgbType2;
+  picture.monitorBrightness = s.monBright;
+  picture.displayGamma = {s.rGamma * 0.1, s.gGamma * 0.1, s.bGamma * 0.1};
+  picture.monitorGamma = {s.monRG / 100.0, s.monGG / 100.0, s.monBG / 100.0};
+  picture.monitorLevel = {s.monRB / 100.0, s.monGB / 100.0, s.monBB / 100.0};
+  picture.monitorContrast = {s.monRC / 100.0, s.monGC / 100.0, s.monBC / 100.0};
+  scale::ApplyPictureSettings(fp, picture);
 }
 
 }  // namespace app

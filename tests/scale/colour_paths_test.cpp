@@ -19,6 +19,7 @@
 #include "color/yuv420_fast_kernel.h"
 #include "color/yuv420_lanczos_kernel.h"
 #include "color/yuv420_standard_kernel.h"
+#include "scale/apply_picture_settings.h"
 #include "scale/normal_quality_converter.h"
 #include "scale/nqc_reference.h"
 
@@ -128,7 +129,7 @@ class Paths {
  public:
   explicit Paths(const PictureParams& p) : interpolator_(1), converter_(interpolator_, 1) {
     ApplyToColourState(p);
-    testing::ApplySettings(converter_, FrameProcessorSettings(p));
+    scale::ApplyPictureSettings(converter_, FrameProcessorSettings(p));
   }
   ~Paths() {
     color::ReleaseKernelScratch();

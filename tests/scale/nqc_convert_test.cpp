@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "color/field_interpolator.h"
+#include "scale/apply_picture_settings.h"
 #include "scale/normal_quality_band.h"
 #include "scale/normal_quality_converter.h"
 #include "scale/nqc_reference.h"
@@ -15,7 +16,7 @@
 namespace scale {
 namespace {
 
-using testing::ApplySettings;
+using scale::ApplyPictureSettings;
 using testing::RandomPicture;
 using testing::ReferenceConvert;
 
@@ -72,7 +73,7 @@ TEST(NqcConvertTest, EqualsThePixelByPixelReferenceForAnyWorkerCountAndSize) {
                           {13, 9}, {30, 17}, {64, 64}, {122, 99}, {200, 33}, {101, 480}};
   for (int workers : {1, 2, 3, 8}) {
     NormalQualityConverter converter(interpolator, workers);
-    ApplySettings(converter, settings);
+    ApplyPictureSettings(converter, settings);
     for (const auto& size : sizes) {
       SCOPED_TRACE(::testing::Message() << workers << " workers, " << size[0] << "x" << size[1]);
       const int padded = NormalQualityConverter::PaddedWidth(size[0]);
@@ -205,7 +206,7 @@ TEST(NqcConvertTest, FieldPicturesAreTheConvertedFieldDoubled) {
   color::FieldInterpolator interpolator(2);
   color::FieldInterpolator expectedInterpolator(1);
   NormalQualityConverter converter(interpolator, 3);
-  ApplySettings(converter, settings);
+  ApplyPictureSettings(converter, settings);
   for (int f : {1, 2}) {
     std::vector<uint32_t> expected(static_cast<size_t>(padded) * 2 * height);
     ASSERT_TRUE(expectedInterpolator.InterpolateField(reinterpret_cast<const uint8_t*>(field.data()),

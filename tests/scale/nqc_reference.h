@@ -91,26 +91,6 @@ inline std::vector<uint32_t> ReferenceConvert(const uint8_t* picture, int width,
   return pixels;
 }
 
-// Every setting of `s` through the converter's setters.
-inline void ApplySettings(NormalQualityConverter& converter, const NormalQualitySettings& s) {
-  converter.SetBrightness(s.brightness);
-  converter.SetContrast(s.contrast);
-  converter.SetSaturation(s.saturation);
-  converter.SetYuvMatrix(s.yuvType);
-  converter.SetSourceTransfer(s.sourceType);
-  converter.SetOutputTransfer(s.outputType);
-  converter.SetMonitorBrightness(s.monitorBrightness);
-  for (Channel c : {Channel::kRed, Channel::kGreen, Channel::kBlue}) {
-    const int i = static_cast<int>(c);
-    converter.SetMonitorGamma(c, s.monitorGamma[i]);
-    converter.SetMonitorContrast(c, s.monitorContrast[i]);
-    converter.SetMonitorLevel(c, s.monitorLevel[i]);
-    converter.SetDisplayGamma(c, s.displayGamma[i]);
-  }
-  converter.SetYGamma(s.yGamma);
-  converter.SetCGamma(s.cGamma);
-}
-
 // A YV12 picture of random bytes, with the decoder's spare bytes after it.
 inline std::vector<uint8_t> RandomPicture(int width, int height, uint32_t seed) {
   std::mt19937 random(seed);

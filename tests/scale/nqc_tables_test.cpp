@@ -7,6 +7,7 @@
 
 #include "color/field_interpolator.h"
 #include "color/picture_model.h"
+#include "scale/apply_picture_settings.h"
 #include "scale/normal_quality_converter.h"
 #include "scale/normal_quality_tables.h"
 #include "scale/nqc_reference.h"
@@ -141,7 +142,7 @@ void ExpectNearModel(const NormalQualitySettings& settings, const color::Picture
   }
   color::FieldInterpolator interpolator(1);
   NormalQualityConverter converter(interpolator, 2);
-  testing::ApplySettings(converter, settings);
+  scale::ApplyPictureSettings(converter, settings);
   std::vector<uint32_t> pixels(kSize * kSize);
   ASSERT_TRUE(converter.Convert(picture.data(), reinterpret_cast<uint8_t*>(pixels.data()), kSize, kSize,
                                 4 * kSize, 0));

@@ -1,6 +1,7 @@
 #include "playback/file_opener.h"
 
 #include <cstdio>
+#include <span>
 
 #include "avi/avi_file.h"
 #include "avi/file_view.h"
@@ -16,35 +17,14 @@ namespace playback {
 
 namespace {
 
-// The file's YUV hint as a matrix code, or -1 for none.
-int32_t YuvTypeForHint(uint8_t hint) {
-  switch (hint) {
-    case 1:
-      return 0;
-    case 2:
-      return 1;
-    case 3:
-      return 5;
-    default:
-      return -1;
-  }
+// The file's hint (its index, 0 for none) as a matrix or transfer code; -1 for none or an
+// unknown hint, which keeps the current code.
+int32_t CodeForHint(std::span<const int32_t> codes, uint8_t hint) {
+  return hint < codes.size() ? codes[hint] : -1;
 }
 
-// The file's RGB hint as a transfer code, or -1 to keep the current one.
-int32_t RgbTypeForHint(uint8_t hint) {
-  switch (hint) {
-    case 1:
-      return 0;
-    case 2:
-      return 2;
-    case 3:
-      return 1;
-    case 4:
-      return 3;
-    default:
-      return -1;
-  }
-}
+constexpr int32_t kYuvTypeForHint[] = {-1, 0, 1, 5};
+constexpr int32_t kRgbTypeForHint[] = {-1, 0, 2, 1, 3};
 
 }  // namespace
 
@@ -63,7 +43,7 @@ void FileOpener::OnFrameEvent(void* user, int32_t event, intptr_t, intptr_t) {
 void FileOpener::ApplyColourHints(const avi::Movie& movie) {
   common::Settings& s = c_.services.settings;
   scale::NormalQualityConverter* frameProcessor = c_.services.frameProcessor;
-  const int32_t yuvType = YuvTypeForHint(movie.colourInfo[0]);
+  const int32_t yuvType = CodeForHint(kYuvTypeForHint, movie.colourInfo[0]);
   if (yuvType >= 0) {
     s.yuvType = yuvType;
     ChangeYuvMatrix(s);
@@ -71,7 +51,7 @@ void FileOpener::ApplyColourHints(const avi::Movie& movie) {
   }
   const uint8_t rgbHint = movie.colourInfo[1];
   if (rgbHint != 0) {
-    const int32_t rgbType = RgbTypeForHint(rgbHint);
+    const int32_t rgbType = CodeForHint(kRgbTypeForHint, rgbHint);
     if (rgbType >= 0) s.rgbType = rgbType;
     color::SetSourceTransfer(s.rgbType);
     if (frameProcessor != nullptr) frameProcessor->SetSourceTransfer(s.rgbType);

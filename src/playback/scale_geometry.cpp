@@ -56,29 +56,29 @@ void CentreAndCut(Rect* destination, Rect* source) {
   *source = {sx - w, sy - h, sx + w, sy + h};
 }
 
+namespace {
+
+// One axis of ClipToSurface: the destination span [low, high) cut to [0, limit), the source span
+// cut in proportion.
+void ClipAxis(int32_t* low, int32_t* high, int32_t* sourceLow, int32_t* sourceHigh, int32_t limit) {
+  const int32_t length = *high - *low;
+  const int32_t sourceLength = *sourceHigh - *sourceLow;
+  if (length <= 0) return;
+  if (*high > limit) {
+    *sourceHigh -= static_cast<int32_t>(int64_t{*high - limit} * sourceLength / length);
+    *high = limit;
+  }
+  if (*low < 0) {
+    *sourceLow -= static_cast<int32_t>(int64_t{sourceLength} * *low / length);
+    *low = 0;
+  }
+}
+
+}  // namespace
+
 void ClipToSurface(Rect* destination, Rect* source, int32_t width, int32_t height) {
-  const Rect d = *destination;
-  const Rect s = *source;
-  if (d.Width() > 0) {
-    if (d.right > width) {
-      source->right -= static_cast<int32_t>(int64_t{d.right - width} * s.Width() / d.Width());
-      destination->right = width;
-    }
-    if (d.left < 0) {
-      source->left -= static_cast<int32_t>(int64_t{s.Width()} * d.left / d.Width());
-      destination->left = 0;
-    }
-  }
-  if (d.Height() > 0) {
-    if (d.bottom > height) {
-      source->bottom -= static_cast<int32_t>(int64_t{d.bottom - height} * s.Height() / d.Height());
-      destination->bottom = height;
-    }
-    if (d.top < 0) {
-      source->top -= static_cast<int32_t>(int64_t{s.Height()} * d.top / d.Height());
-      destination->top = 0;
-    }
-  }
+  ClipAxis(&destination->left, &destination->right, &source->left, &source->right, width);
+  ClipAxis(&destination->top, &destination->bottom, &source->top, &source->bottom, height);
 }
 
 std::array<Rect, 4> BlackBars(const Rect& client, const Rect& drawn) {

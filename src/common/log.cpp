@@ -1,0 +1,13 @@
+#include "common/log.h"
+
+#include <cstdio>
+
+namespace common {
+
+void LogFailure(std::string_view file, std::string_view reason) {
+  // One call, so that lines from threads failing at once do not interleave.
+  std::fprintf(stderr, "vistrel: %.*s: %.*s\n", static_cast<int>(file.size()), file.data(),
+               static_cast<int>(reason.size()), reason.data());
+}
+
+}  // namespace common

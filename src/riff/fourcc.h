@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace riff {
 
@@ -11,6 +12,16 @@ constexpr uint32_t MakeFourcc(const char (&code)[5]) {
          static_cast<uint32_t>(static_cast<uint8_t>(code[1])) << 8 |
          static_cast<uint32_t>(static_cast<uint8_t>(code[2])) << 16 |
          static_cast<uint32_t>(static_cast<uint8_t>(code[3])) << 24;
+}
+
+// The code as its four characters, for messages; bytes that are not printable show as '?'.
+inline std::string FourccText(uint32_t code) {
+  std::string text;
+  for (int i = 0; i < 4; ++i) {
+    const auto c = static_cast<char>(code >> (8 * i));
+    text += c >= ' ' && c <= '~' ? c : '?';
+  }
+  return text;
 }
 
 inline uint16_t LoadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }

@@ -5,6 +5,9 @@
 #include <cstring>
 
 #include "avi/packet_entry.h"
+#include "common/format.h"
+#include "common/log.h"
+#include "common/text_encoding.h"
 #include "platform/codec/output_format.h"
 #include "riff/fourcc.h"
 #include "video/dib_rows.h"
@@ -40,6 +43,14 @@ const riff::BitmapInfoHeader& Header(const std::vector<uint8_t>& format) {
   return *reinterpret_cast<const riff::BitmapInfoHeader*>(format.data());
 }
 
+std::string NameOf(const avi::PacketTable* table) {
+  if (table != nullptr) {
+    if (const std::string* narrow = table->View().BaseName8()) return *narrow;
+    if (const std::u16string* wide = table->View().BaseName16()) return common::Utf16ToUtf8(*wide);
+  }
+  return "video stream";
+}
+
 }  // namespace
 
 VCMDecoder::VCMDecoder(const avi::Movie& movie, scale::NormalQualityConverter* frameProcessor,
@@ -47,7 +58,8 @@ VCMDecoder::VCMDecoder(const avi::Movie& movie, scale::NormalQualityConverter* f
     : frameProcessor_(frameProcessor),
       frameProcessorLock_(frameProcessorLock),
       movie_(movie),
-      table_(movie.VideoTable()) {
+      table_(movie.VideoTable()),
+      name_(NameOf(table_)) {
   Open(registry);
   if (kind_ != kKindUnusable) AllocateBuffers();
 }
@@ -62,33 +74,64 @@ void VCMDecoder::Open(platform::codec::Registry& registry) {
   const size_t bytes = std::clamp<size_t>(stated, sizeof(riff::BitmapInfoHeader), movie_.format.size());
   inputFormat_.assign(movie_.format.begin(), movie_.format.begin() + static_cast<ptrdiff_t>(bytes));
   Header(inputFormat_).size = static_cast<uint32_t>(bytes);
-  if (table_ == nullptr || !platform::codec::PictureSize(Header(inputFormat_), &width_, &height_)) return;
+  if (table_ == nullptr) {
+    Report("the file has no video packets");
+    return;
+  }
+  if (!platform::codec::PictureSize(Header(inputFormat_), &width_, &height_)) {
+    Report(common::Format("the picture size %dx%d is out of range", Header(inputFormat_).width,
+                          Header(inputFormat_).height));
+    return;
+  }
 
   uint32_t code = movie_.streamHeader.fccHandler;
   if (Contains(kXvidAliases, code)) code = riff::MakeFourcc("xvid");
   codec_ = registry.Open(code);
   openedCode_ = code;
+  const uint32_t compression = Header(inputFormat_).compression;
   if (!codec_) {
-    const uint32_t compression = Header(inputFormat_).compression;
     // Muxers write uncompressed RGB with a handler of 0; it is the same picture as "DIB ".
     if (code == riff::MakeFourcc("DIB ") || (code == 0 && compression == kRgbCompression)) {
       kind_ = kKindDib;
     } else if (code == riff::MakeFourcc("YV12") && ((width_ | height_) & 1) == 0) {
       kind_ = kKindRawYv12;
+      ApplyFieldMode();
+    } else if (code == riff::MakeFourcc("YV12")) {
+      Report(common::Format("raw YV12 pictures need even sides, these are %dx%d", width_, height_));
+    } else {
+      Report("no codec for '" + riff::FourccText(code) + "'");
     }
     outputFormat_ = inputFormat_;
     return;
   }
   if (!codec_->Query(inputFormat_)) {
+    const std::string refusal = codec_->Failure();
     codec_.reset();
-    openedCode_ = Header(inputFormat_).compression;
+    openedCode_ = compression;
     codec_ = registry.Open(openedCode_);
-    if (!codec_) return;
+    if (!codec_) {
+      Report("codec '" + riff::FourccText(code) + "' does not take the stream (" + refusal +
+             "), and no codec opens for its compression '" + riff::FourccText(compression) + "'");
+      return;
+    }
   }
   const uint32_t formatSize = codec_->FormatSize(inputFormat_);
   outputFormat_.assign(std::max<size_t>(formatSize, sizeof(riff::BitmapInfoHeader)), 0);
   std::memcpy(outputFormat_.data(), inputFormat_.data(), std::min(outputFormat_.size(), inputFormat_.size()));
+  InspectFirstKeyFrame();
   Negotiate();
+}
+
+void VCMDecoder::InspectFirstKeyFrame() {
+  for (size_t i = 0; i < table_->Count(); ++i) {
+    const uint32_t size = table_->Size(i);
+    if ((size & avi::kNotKeyFrame) != 0 || size == 0) continue;
+    std::vector<uint8_t> packet(std::min(size, kMaxPacketBytes));
+    const uint32_t read =
+        ReadPacket(static_cast<int64_t>(i), packet.data(), static_cast<uint32_t>(packet.size()));
+    codec_->Inspect(inputFormat_, packet.data(), read);
+    return;
+  }
 }
 
 bool VCMDecoder::TryOutput(uint32_t compression, uint16_t bits) {
@@ -100,20 +143,35 @@ bool VCMDecoder::TryOutput(uint32_t compression, uint16_t bits) {
 }
 
 bool VCMDecoder::Negotiate() {
+  std::string refusal;
   if (TryOutput(riff::MakeFourcc("YV12"), 12)) {
     kind_ = kKindYv12;
-    fieldMode_ = movie_.colourInfo[3];
-    stackedFields_ = fieldMode_ == 3 || fieldMode_ == 4;
-    bottomFieldFirst_ = fieldMode_ == 4;
-    fieldPairs_ = fieldMode_ != 0 && !stackedFields_;
-  } else if (TryOutput(riff::MakeFourcc("YUY2"), 16)) {
+    ApplyFieldMode();
+    return true;
+  }
+  refusal = codec_->Failure();
+  if (TryOutput(riff::MakeFourcc("YUY2"), 16)) {
     kind_ = kKindYuy2;
   } else if (TryOutput(kRgbCompression, 32)) {
     kind_ = Contains(kRgbToYv12Codes, openedCode_) ? kKindRgbToYv12 : kKindRgb;
   } else if (TryOutput(kRgbCompression, 24)) {
     kind_ = kKindRgb;
+  } else {
+    Report(
+        common::Format("codec '%s' refused the picture format %dx%d as YV12, YUY2, 32-bit and 24-bit RGB: %s",
+                       riff::FourccText(openedCode_).c_str(), width_, height_, refusal.c_str()));
   }
   return kind_ != kKindUnusable;
+}
+
+// The field mode of the stream's colour information: 0 progressive, 3 and 4 stacked fields
+// (4 the lower first), anything else field pairs. It describes the pictures, so raw YV12
+// pictures take it as decoded ones do.
+void VCMDecoder::ApplyFieldMode() {
+  fieldMode_ = movie_.colourInfo[3];
+  stackedFields_ = fieldMode_ == 3 || fieldMode_ == 4;
+  bottomFieldFirst_ = fieldMode_ == 4;
+  fieldPairs_ = fieldMode_ != 0 && !stackedFields_;
 }
 
 void VCMDecoder::AllocateBuffers() {
@@ -135,11 +193,16 @@ void VCMDecoder::AllocateBuffers() {
     case kKindDib: {
       const int32_t bits = Header(inputFormat_).bitCount;
       // Other depths are refused at decoding; they get no buffer.
-      if (bits == 16 || bits == 24 || bits == 32) bufferA_.resize(DibRowBytes(bits, width_) * height_);
+      if (bits == 16 || bits == 24 || bits == 32) {
+        bufferA_.resize(DibRowBytes(bits, width_) * height_);
+      } else {
+        Report(common::Format("uncompressed pictures of %d bits a pixel are not supported", bits));
+      }
       break;
     }
     case kKindRawYv12:
       bufferA_.resize(area * 3 / 2 + kYv12Spare);
+      if (stackedFields_) fieldBuffer_.resize(4 * area);
       break;
     default:
       break;

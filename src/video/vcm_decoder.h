@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "avi/movie.h"
@@ -18,12 +18,23 @@ namespace video {
 // 24-bit RGB, in that order), seeks by decoding forward from the nearest key frame, and hands
 // out raw YV12 planes or 32-bit pictures converted through the colour kernels.
 //
-// Frame f is the f-th picture in display order: a codec that reorders is fed past f until
-// f's picture comes out, so B-frame streams show every picture once, in order.
+// Pictures are matched to frames by the frame the codec stamps them with, never by counting:
+// the codec is fed past f until f's picture, or a later one, comes out. So B-frame streams show
+// every picture once and in order, and a frame whose picture never comes (an empty packet, a
+// damaged one) shows the picture before it. A frame shown before its key frame's own picture
+// (a B-frame of an open group) is decoded from the key frame before.
+//
+// Failures that the results only hint at are also said on stderr, one line each, naming the
+// file and the reason.
 class VCMDecoder final : public VideoDecoder {
  public:
   // Largest packet read; longer ones are cut (the codec sees a damaged packet).
   static constexpr uint32_t kMaxPacketBytes = 64u << 20;
+  // Packets fed past a frame while waiting for its picture: a reorder depth of 16 and FFmpeg's
+  // frame threads, with room to spare. A frame whose picture does not come within them has none.
+  static constexpr int64_t kMaxLookahead = 64;
+  // Decoding failures said on stderr per decoder; a damaged file does not flood it.
+  static constexpr int kMaxReportedFailures = 10;
 
   // `frameProcessor` (may be null: the standard kernel stands in) converts for quality 0,
   // under `frameProcessorLock` when one is given. Both, and the Movie, outlive the decoder.
@@ -76,8 +87,10 @@ class VCMDecoder final : public VideoDecoder {
 
   // Opening.
   void Open(platform::codec::Registry& registry);
+  void InspectFirstKeyFrame();
   bool Negotiate();
   bool TryOutput(uint32_t compression, uint16_t bits);
+  void ApplyFieldMode();
   void AllocateBuffers();
 
   // Seeking: 0 decoded, 1 out of range or unusable, 2 nothing decoded. codecError tells
@@ -87,11 +100,17 @@ class VCMDecoder final : public VideoDecoder {
   int32_t DecodeUpTo(int64_t frame, SeekTimes* times, bool* codecError);
   int64_t KeyFrameAtOrBefore(int64_t frame) const;
   void RestartAt(int64_t keyFrame);
-  // Reads and feeds packet fedThrough_ + 1; false when it was empty.
-  bool Feed(SeekTimes* times, int32_t* result);
-  int32_t Drain(SeekTimes* times);
+  // Reads packet fedThrough_ + 1 and hands it to the codec, empty or not.
+  void Feed(SeekTimes* times, bool* codecError);
+  void Drain(SeekTimes* times, bool* codecError);
+  // Writes the codec's next picture, which shows at `frame`, to target_.
+  void Take(int64_t frame, bool* codecError);
+  void CodecFailed(int64_t frame, bool* codecError);
   uint32_t ReadPacket(int64_t frame, uint8_t* buffer, uint32_t capacity) const;
   void Notify(int32_t event) const;
+  // One line on stderr naming the file; decoding failures only up to kMaxReportedFailures.
+  void Report(const std::string& reason) const;
+  void ReportDecoding(int64_t frame, const std::string& reason);
 
   // The single-picture slots: a codec error makes them fail.
   int32_t DecodeSingle(int64_t frame, bool timed);
@@ -116,11 +135,13 @@ class VCMDecoder final : public VideoDecoder {
   std::vector<uint8_t> bufferB_;
   std::vector<uint8_t> bufferC_;
   std::vector<uint8_t> packet_;
-  // Index of the picture in buffer A (-1 after open), and of the last packet fed.
+  // The frame last decoded (-1 after open), the last packet fed, and the key frame the codec
+  // last restarted at.
   int64_t lastDecoded_ = -1;
   int64_t fedThrough_ = -1;
-  // Non-empty packets fed whose pictures the codec still holds, in feed order.
-  std::deque<int64_t> owed_;
+  int64_t restartKey_ = -1;
+  // The frame the current picture shows at, -1 before the first.
+  int64_t pictureFrame_ = -1;
   bool drained_ = false;
   // Nothing was fed since the codec began or restarted, so a restart has nothing to undo.
   bool codecFresh_ = true;
@@ -150,6 +171,9 @@ class VCMDecoder final : public VideoDecoder {
   const avi::Movie& movie_;
   const avi::PacketTable* table_ = nullptr;
   uint32_t openedCode_ = 0;
+  // The file's name for the failure lines.
+  std::string name_;
+  int reportedFailures_ = 0;
   int32_t width_ = 0;
   int32_t height_ = 0;
   int32_t fieldMode_ = 0;

@@ -138,6 +138,7 @@ int32_t VCMDecoder::DecodeForPlayback(int32_t frame, uint8_t* destination, Decod
     case kKindRawYv12:
       record->format = kFormatYv12;
       record->bits = 12;
+      record->field = FieldOf(frame);
       break;
     case kKindYv12:
       Notify(kEventPicture);
@@ -213,7 +214,7 @@ int32_t VCMDecoder::DecodeToRgb(int32_t frame, uint8_t* destination) {
   SeekTimes times;
   bool codecError = false;
   const int32_t result = Seek(frame, &times, &codecError);
-  if (result == kFailed || codecError) return kFailed;
+  if (result == kFailed || (codecError && pictureFrame_ != frame)) return kFailed;
   if (!hasPicture_) return result;
   return WriteRgb(destination, 4 * static_cast<ptrdiff_t>(width_)) ? result : kFailed;
 }
@@ -228,7 +229,8 @@ int32_t VCMDecoder::DecodeSingle(int64_t frame, bool timed) {
     decodeSeconds_ += static_cast<double>(times.totalDecodeTicks) /
                       static_cast<double>(platform::system::PerformanceFrequency());
   }
-  return codecError ? kFailed : result;
+  // A failure counts only when it cost the frame its own picture.
+  return codecError && pictureFrame_ != frame ? kFailed : result;
 }
 
 int32_t VCMDecoder::DecodeFirst() { return DecodeSingle(0, false); }

@@ -1,7 +1,10 @@
 #include <algorithm>
 
 #include "avi/packet_entry.h"
+#include "common/format.h"
+#include "common/log.h"
 #include "platform/system/system.h"
+#include "riff/fourcc.h"
 #include "video/vcm_decoder.h"
 
 namespace video {
@@ -30,42 +33,80 @@ void VCMDecoder::Notify(int32_t event) const {
   if (callback_ != nullptr) callback_(callbackUser_, event, 0, 0);
 }
 
+void VCMDecoder::Report(const std::string& reason) const { common::LogFailure(name_, reason); }
+
+void VCMDecoder::ReportDecoding(int64_t frame, const std::string& reason) {
+  if (reportedFailures_ >= kMaxReportedFailures) return;
+  ++reportedFailures_;
+  const char* more = reportedFailures_ == kMaxReportedFailures ? " (further failures are not reported)" : "";
+  Report(common::Format("frame %lld: %s%s", static_cast<long long>(frame), reason.c_str(), more));
+}
+
 void VCMDecoder::RestartAt(int64_t keyFrame) {
   if (!codecFresh_) codec_->Restart();
   codecFresh_ = true;
-  owed_.clear();
   drained_ = false;
   lastDecoded_ = keyFrame - 1;
   fedThrough_ = keyFrame - 1;
+  restartKey_ = keyFrame;
+  pictureFrame_ = -1;
 }
 
-bool VCMDecoder::Feed(SeekTimes* times, int32_t* result) {
+void VCMDecoder::CodecFailed(int64_t frame, bool* codecError) {
+  *codecError = true;
+  ++failedDecompressions_;
+  ReportDecoding(frame, "codec '" + riff::FourccText(openedCode_) + "': " + codec_->Failure());
+}
+
+void VCMDecoder::Feed(SeekTimes* times, bool* codecError) {
   const int64_t index = fedThrough_ + 1;
+  fedThrough_ = index;
+  const uint32_t entry = table_->Size(static_cast<size_t>(index));
+  const uint32_t stored = entry & ~avi::kNotKeyFrame;
   const int64_t readStart = Now();
   const uint32_t bytes = ReadPacket(index, packet_.data(), static_cast<uint32_t>(packet_.size()));
-  fedThrough_ = index;
-  if (bytes == 0) return false;
-  times->readTicks = Now() - readStart;
-  const bool key = (table_->Size(static_cast<size_t>(index)) & avi::kNotKeyFrame) == 0;
-  reinterpret_cast<riff::BitmapInfoHeader*>(inputFormat_.data())->sizeImage = bytes;
-  owed_.push_back(index);
-  codecFresh_ = false;
+  if (stored > packet_.size()) {
+    ReportDecoding(index, common::Format("a packet of %u bytes is cut to %zu", stored, packet_.size()));
+  } else if (bytes < stored) {
+    ReportDecoding(index, common::Format("only %u of the packet's %u bytes could be read", bytes, stored));
+  }
+  const bool key = (entry & avi::kNotKeyFrame) == 0;
+  if (bytes > 0) {
+    times->readTicks = Now() - readStart;
+    reinterpret_cast<riff::BitmapInfoHeader*>(inputFormat_.data())->sizeImage = bytes;
+    codecFresh_ = false;
+    ++decodedPackets_;
+  }
+  // Empty packets go to the codec too: in a packed stream they stand for a held picture.
   const int64_t decodeStart = Now();
-  *result = codec_->Decompress(key ? 0 : platform::codec::kNotKeyFrame, packet_.data(), bytes, target_);
-  times->decodeTicks = Now() - decodeStart;
-  times->totalDecodeTicks += times->decodeTicks;
-  ++decodedPackets_;
-  if (key) Notify(kEventKeyFrame);
-  return true;
+  const int32_t result =
+      codec_->Decompress(key ? 0 : platform::codec::kNotKeyFrame, packet_.data(), bytes, index);
+  if (bytes > 0) {
+    times->decodeTicks = Now() - decodeStart;
+    times->totalDecodeTicks += times->decodeTicks;
+    if (key) Notify(kEventKeyFrame);
+  }
+  if (result < 0) CodecFailed(index, codecError);
 }
 
-int32_t VCMDecoder::Drain(SeekTimes* times) {
+void VCMDecoder::Drain(SeekTimes* times, bool* codecError) {
   drained_ = true;
   const int64_t start = Now();
-  const int32_t result = codec_->Drain(target_);
+  const int32_t result = codec_->Drain();
   times->decodeTicks = Now() - start;
   times->totalDecodeTicks += times->decodeTicks;
-  return result;
+  if (result < 0) CodecFailed(fedThrough_, codecError);
+}
+
+void VCMDecoder::Take(int64_t frame, bool* codecError) {
+  if (codec_->TakePicture(target_) == platform::codec::kOk) {
+    hasPicture_ = true;
+    pictureFrame_ = frame;
+    lastWrite_ = WriteState::kWritten;
+    return;
+  }
+  CodecFailed(frame, codecError);
+  if (lastWrite_ == WriteState::kNone) lastWrite_ = WriteState::kCodecError;
 }
 
 int32_t VCMDecoder::Seek(int64_t frame, SeekTimes* times, bool* codecError, uint8_t* target) {
@@ -85,55 +126,46 @@ int32_t VCMDecoder::Seek(int64_t frame, SeekTimes* times, bool* codecError, uint
   }
 
   const int64_t key = KeyFrameAtOrBefore(frame);
-  // A key frame just after the last picture needs no restart: the codec is already there.
+  // A key frame the codec has already been fed needs no restart: continuing is never slower.
   // When the last picture went to a caller's buffer instead of A, A is decoded again.
   const bool intoA = target == nullptr;
-  if (frame < lastDecoded_ || key - 1 > lastDecoded_ || (intoA && pictureElsewhere_)) {
-    RestartAt(key);
-  }
+  const bool restart = frame < lastDecoded_ || key > fedThrough_ + 1 || (intoA && pictureElsewhere_);
+  if (restart) RestartAt(key);
   target_ = intoA ? bufferA_.data() : target;
-  const int32_t result = DecodeUpTo(frame, times, codecError);
+  int32_t result = DecodeUpTo(frame, times, codecError);
+  // No picture up to the frame since the restart: the frame shows before its key frame's own
+  // picture, and its references are in the group before.
+  if (restart && lastWrite_ == WriteState::kNone && restartKey_ > 0) {
+    RestartAt(KeyFrameAtOrBefore(restartKey_ - 1));
+    result = DecodeUpTo(frame, times, codecError);
+  }
   if (lastWrite_ == WriteState::kWritten) pictureElsewhere_ = !intoA;
   return result;
 }
 
 int32_t VCMDecoder::DecodeUpTo(int64_t frame, SeekTimes* times, bool* codecError) {
   lastWrite_ = WriteState::kNone;
+  if (frame <= lastDecoded_) return kNothingDecoded;
   const int64_t count = static_cast<int64_t>(table_->Count());
-  int32_t result = kNothingDecoded;
-  while (lastDecoded_ < frame) {
-    const int64_t next = lastDecoded_ + 1;
-    const bool owedNext = !owed_.empty() && owed_.front() == next;
-    if (!owedNext && next <= fedThrough_) {
-      lastDecoded_ = next;  // an empty packet: the previous picture stands
-      continue;
-    }
-    int32_t decoded = platform::codec::kNoPicture;
-    if (fedThrough_ + 1 < count && !drained_) {
-      if (!Feed(times, &decoded)) continue;
+  bool failed = false;
+  for (;;) {
+    int64_t shownAt = 0;
+    if (codec_->NextPicture(&shownAt)) {
+      if (shownAt > frame) break;  // the frame has no picture of its own; the last one stands
+      Take(shownAt, &failed);
+      if (shownAt == frame) break;
+    } else if (fedThrough_ + 1 < count && fedThrough_ - frame < kMaxLookahead) {
+      Feed(times, &failed);
+    } else if (fedThrough_ + 1 == count && !drained_) {
+      Drain(times, &failed);
     } else {
-      decoded = Drain(times);
-    }
-    if (decoded == platform::codec::kNoPicture) {
-      if (!drained_) continue;
-      // The codec has nothing left for this packet: it lost the picture.
-      lastDecoded_ = owed_.front();
-      owed_.pop_front();
-      continue;
-    }
-    lastDecoded_ = owed_.front();
-    owed_.pop_front();
-    result = kDecoded;
-    if (decoded == platform::codec::kOk) {
-      hasPicture_ = true;
-      lastWrite_ = WriteState::kWritten;
-    } else {
-      *codecError = true;
-      ++failedDecompressions_;
-      if (lastWrite_ == WriteState::kNone) lastWrite_ = WriteState::kCodecError;
+      break;
     }
   }
-  return result;
+  lastDecoded_ = frame;
+  *codecError = *codecError || failed;
+  // A failed decompression counts as decoded: the picture is whatever the codec left.
+  return lastWrite_ != WriteState::kNone || failed ? kDecoded : kNothingDecoded;
 }
 
 }  // namespace video

@@ -25,6 +25,7 @@ struct FakeCodecTraits {
 struct FakeLog {
   std::vector<uint32_t> opened;                    // every code asked for, whether a codec opened or not
   std::vector<platform::codec::OutputKind> asked;  // every output asked for at Begin
+  std::vector<uint8_t> inspected;                  // the first byte of every packet inspected
   std::vector<uint8_t> fed;                        // the first byte of every packet fed
   std::vector<bool> fedKey;                        // whether that packet was fed as a key frame
   int restarts = 0;
@@ -32,11 +33,16 @@ struct FakeLog {
   int closed = 0;
   // Packets fed first after a start or restart that were not key frames.
   int startsWithoutKey = 0;
+  // Leading pictures dropped after a start or restart.
+  int leadingDropped = 0;
 };
 
 // Packets are decoded by their first byte, the picture's tag: every byte of the picture
 // becomes the tag. A packet starting kFailByte fails to decode. Held pictures come out
-// smallest tag first, so tags in display order give display order.
+// smallest tag first, so tags in display order give display order. As libavcodec does, a
+// picture is stamped with the frame of the packet it came out with less the reorder depth,
+// and after a start or restart a picture whose tag is below the first packet's (a leading
+// picture, which needs the group before) is dropped.
 class FakeRegistry final : public platform::codec::Registry {
  public:
   static constexpr uint8_t kFailByte = 0xEE;

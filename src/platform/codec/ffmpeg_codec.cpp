@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 extern "C" {
 #include <libavutil/mem.h>
@@ -10,6 +11,7 @@ extern "C" {
 
 #include "platform/codec/output_format.h"
 #include "platform/codec/riff_tags.h"
+#include "riff/fourcc.h"
 
 namespace platform::codec {
 
@@ -50,9 +52,16 @@ bool MayBeRgb(AVCodecID id) {
   }
 }
 
+std::string ErrorText(int error) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(error, text, sizeof(text));
+  return text;
+}
+
 }  // namespace
 
-FfmpegCodec::FfmpegCodec(const AVCodec* decoder) : decoder_(decoder), packet_(av_packet_alloc()) {}
+FfmpegCodec::FfmpegCodec(const AVCodec* decoder)
+    : decoder_(decoder), packet_(av_packet_alloc()), unpack_(decoder->id == AV_CODEC_ID_MPEG4) {}
 
 FfmpegCodec::~FfmpegCodec() = default;
 
@@ -60,8 +69,16 @@ bool FfmpegCodec::Query(Format input) {
   const riff::BitmapInfoHeader* header = HeaderOf(input);
   int32_t width = 0;
   int32_t height = 0;
-  return header != nullptr && PictureSize(*header, &width, &height) &&
-         CodecIdFor(header->compression) == decoder_->id;
+  if (header == nullptr || !PictureSize(*header, &width, &height)) {
+    failure_ = "the format has no picture size within the limits";
+    return false;
+  }
+  if (CodecIdFor(header->compression) != decoder_->id) {
+    failure_ = "'" + riff::FourccText(header->compression) + "' pictures are not for the " + decoder_->name +
+               " decoder";
+    return false;
+  }
+  return true;
 }
 
 uint32_t FfmpegCodec::FormatSize(Format) { return sizeof(riff::BitmapInfoHeader); }
@@ -73,6 +90,7 @@ bool FfmpegCodec::OpenContext(Format input) {
   }
   context_.reset();
   openedInput_.clear();
+  inspected_ = AV_PIX_FMT_NONE;
   const riff::BitmapInfoHeader& header = *HeaderOf(input);
   std::unique_ptr<AVCodecContext, ContextFree> context(avcodec_alloc_context3(decoder_));
   if (!context) return false;
@@ -92,16 +110,44 @@ bool FfmpegCodec::OpenContext(Format input) {
     std::memcpy(context->extradata, input.data() + sizeof(riff::BitmapInfoHeader), extra);
     context->extradata_size = static_cast<int>(extra);
   }
-  if (avcodec_open2(context.get(), decoder_, nullptr) < 0) return false;
+  const int opened = avcodec_open2(context.get(), decoder_, nullptr);
+  if (opened < 0) {
+    failure_ = std::string("the ") + decoder_->name + " decoder does not open: " + ErrorText(opened);
+    return false;
+  }
   context_ = std::move(context);
   openedInput_.assign(input.begin(), input.end());
   return true;
 }
 
+void FfmpegCodec::Inspect(Format input, const uint8_t* data, uint32_t size) {
+  if (data == nullptr || size == 0 || HeaderOf(input) == nullptr || !Query(input) || !OpenContext(input))
+    return;
+  // Only codecs that may deliver either kind leave the choice open.
+  if (context_->pix_fmt != AV_PIX_FMT_NONE || !MayBeRgb(decoder_->id)) return;
+  av_packet_unref(packet_.get());
+  if (av_new_packet(packet_.get(), static_cast<int>(std::min<uint32_t>(size, INT32_MAX - 64))) < 0) return;
+  std::memcpy(packet_->data, data, static_cast<size_t>(packet_->size));
+  packet_->flags |= AV_PKT_FLAG_KEY;
+  avcodec_send_packet(context_.get(), packet_.get());
+  avcodec_send_packet(context_.get(), nullptr);
+  FramePtr frame = TakeFrame();
+  while (frame && avcodec_receive_frame(context_.get(), frame.get()) == 0) {
+    if (inspected_ == AV_PIX_FMT_NONE) inspected_ = static_cast<AVPixelFormat>(frame->format);
+    av_frame_unref(frame.get());
+  }
+  spare_ = std::move(frame);
+  avcodec_flush_buffers(context_.get());
+}
+
+AVPixelFormat FfmpegCodec::PictureFormat() const {
+  return inspected_ != AV_PIX_FMT_NONE ? inspected_ : context_->pix_fmt;
+}
+
 bool FfmpegCodec::NativeRgb() const {
   if (!context_) return false;
-  if (context_->pix_fmt != AV_PIX_FMT_NONE) {
-    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(context_->pix_fmt);
+  if (PictureFormat() != AV_PIX_FMT_NONE) {
+    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(PictureFormat());
     return descriptor != nullptr && (descriptor->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) != 0;
   }
   return MayBeRgb(decoder_->id) && context_->bits_per_coded_sample >= 24;
@@ -110,60 +156,50 @@ bool FfmpegCodec::NativeRgb() const {
 int32_t FfmpegCodec::Begin(Format input, Format output) {
   const riff::BitmapInfoHeader* in = HeaderOf(input);
   const riff::BitmapInfoHeader* out = HeaderOf(output);
-  if (in == nullptr || out == nullptr || !Query(input)) return kBadFormat;
+  if (in == nullptr || out == nullptr) {
+    failure_ = "a format is shorter than its header";
+    return kBadFormat;
+  }
+  if (!Query(input)) return kBadFormat;
   int32_t width = 0;
   int32_t height = 0;
   int32_t outWidth = 0;
   int32_t outHeight = 0;
   if (!PictureSize(*in, &width, &height) || !PictureSize(*out, &outWidth, &outHeight) || width != outWidth ||
       height != outHeight) {
+    failure_ = "the output is not the size of the pictures";
     return kBadFormat;
   }
   const OutputKind kind = KindOf(*out);
-  if (kind == OutputKind::kNone || !OpenContext(input)) return kBadFormat;
+  if (kind == OutputKind::kNone) {
+    failure_ = "'" + riff::FourccText(out->compression) + "' at " + std::to_string(out->bitCount) +
+               " bits is no output";
+    return kBadFormat;
+  }
+  if (!OpenContext(input)) return kBadFormat;
   if (kind == OutputKind::kYv12 || kind == OutputKind::kYuy2) {
     // Chroma pairs need even sides; RGB pictures keep their colours only as RGB.
-    if ((width | height) & 1 || NativeRgb()) return kBadFormat;
+    if ((width | height) & 1) {
+      failure_ = "Y'CbCr output needs even sides";
+      return kBadFormat;
+    }
+    if (NativeRgb()) {
+      const char* name = av_get_pix_fmt_name(PictureFormat());
+      failure_ = std::string("the pictures are RGB (") + (name != nullptr ? name : "by their depth") +
+                 ") and keep their colours only as RGB";
+      return kBadFormat;
+    }
   }
   Restart();
   writer_.Configure(kind, width, height, out->height > 0);
   begun_ = true;
+  failure_.clear();
   return kOk;
 }
 
-void FfmpegCodec::Push(FramePtr frame) {
-  if (queue_.size() >= kMaxQueued) queue_.pop_front();
-  queue_.push_back(std::move(frame));
-}
-
-void FfmpegCodec::Collect() {
-  // An error ends the pass: a decoder that keeps failing cannot hold the caller here.
-  for (size_t pass = 0; pass < kMaxQueued; ++pass) {
-    FramePtr frame = TakeFrame();
-    if (!frame) return;
-    const int result = avcodec_receive_frame(context_.get(), frame.get());
-    if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
-      spare_ = std::move(frame);
-      return;
-    }
-    if (result < 0) {
-      spare_ = std::move(frame);
-      Push(nullptr);
-      return;
-    }
-    Push(std::move(frame));
-  }
-}
-
-int32_t FfmpegCodec::Deliver(uint8_t* picture) {
-  if (queue_.empty()) return kNoPicture;
-  FramePtr frame = std::move(queue_.front());
-  queue_.pop_front();
-  if (!frame) return kError;
-  const bool written = writer_.Write(*frame, picture);
-  av_frame_unref(frame.get());
-  spare_ = std::move(frame);
-  return written ? kOk : kError;
+int32_t FfmpegCodec::Fail(const char* what, int error) {
+  failure_ = std::string(what) + ": " + ErrorText(error);
+  return kError;
 }
 
 FfmpegCodec::FramePtr FfmpegCodec::TakeFrame() {
@@ -171,41 +207,132 @@ FfmpegCodec::FramePtr FfmpegCodec::TakeFrame() {
   return FramePtr(av_frame_alloc());
 }
 
-int32_t FfmpegCodec::Decompress(uint32_t flags, const uint8_t* data, uint32_t size, uint8_t* picture) {
-  if (!begun_) return kError;
-  if (data == nullptr || size == 0) return Deliver(picture);
-  if (draining_) Restart();
-  av_packet_unref(packet_.get());
-  if (av_new_packet(packet_.get(), static_cast<int>(std::min<uint32_t>(size, INT32_MAX - 64))) < 0) {
-    return kError;
+bool FfmpegCodec::Leading(const AVFrame& frame) {
+  if (!keyFrame_) return false;
+  // The key frame's own picture ends the leading ones; a decoder that never shows it cannot
+  // have every later picture dropped.
+  if (frame.pts == AV_NOPTS_VALUE || frame.pts <= *keyFrame_ || leadingDropped_ >= kMaxQueued) {
+    keyFrame_.reset();
+    return false;
   }
-  std::memcpy(packet_->data, data, static_cast<size_t>(packet_->size));
-  if ((flags & kNotKeyFrame) == 0) packet_->flags |= AV_PKT_FLAG_KEY;
-  int result = avcodec_send_packet(context_.get(), packet_.get());
-  if (result == AVERROR(EAGAIN)) {
-    Collect();
-    result = avcodec_send_packet(context_.get(), packet_.get());
-  }
-  // A packet the decoder refused will give no picture: its place in the queue says so.
-  if (result < 0) Push(nullptr);
-  Collect();
-  return Deliver(picture);
+  ++leadingDropped_;
+  return true;
 }
 
-int32_t FfmpegCodec::Drain(uint8_t* picture) {
-  if (!begun_) return kError;
-  if (!draining_) {
-    avcodec_send_packet(context_.get(), nullptr);
-    draining_ = true;
+int32_t FfmpegCodec::Collect() {
+  // An error ends the pass: a decoder that keeps failing cannot hold the caller here.
+  for (size_t pass = 0; pass < kMaxQueued; ++pass) {
+    FramePtr frame = TakeFrame();
+    if (!frame) return kError;
+    const int result = avcodec_receive_frame(context_.get(), frame.get());
+    if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
+      spare_ = std::move(frame);
+      return kOk;
+    }
+    if (result < 0) {
+      spare_ = std::move(frame);
+      keyFrame_.reset();
+      return Fail("a picture could not be decoded", result);
+    }
+    // Pictures held to the end come out without a stamp; they follow on, one frame each.
+    const int64_t stamp =
+        frame->pkt_dts != AV_NOPTS_VALUE ? frame->pkt_dts : std::max(lastStamp_, lastFed_) + 1;
+    lastStamp_ = stamp;
+    if (Leading(*frame)) {
+      av_frame_unref(frame.get());
+      spare_ = std::move(frame);
+      continue;
+    }
+    if (queue_.size() >= kMaxQueued) queue_.pop_front();
+    queue_.push_back(Ready{std::move(frame), stamp - context_->has_b_frames});
   }
-  Collect();
-  return Deliver(picture);
+  return kOk;
+}
+
+int32_t FfmpegCodec::Send(const AVPacket* packet) {
+  int result = avcodec_send_packet(context_.get(), packet);
+  int32_t status = kOk;
+  if (result == AVERROR(EAGAIN)) {
+    status = Collect();
+    result = avcodec_send_packet(context_.get(), packet);
+  }
+  if (result < 0 && result != AVERROR_EOF) status = Fail("the packet could not be decoded", result);
+  const int32_t collected = Collect();
+  return status != kOk ? status : collected;
+}
+
+int32_t FfmpegCodec::Decompress(uint32_t flags, const uint8_t* data, uint32_t size, int64_t frame) {
+  if (!begun_) {
+    failure_ = "decompression has not begun";
+    return kError;
+  }
+  if (draining_) Restart();
+  std::span<const uint8_t> bytes(data, data != nullptr ? size : 0);
+  if (unpack_) bytes = splitter_.Next(bytes);
+  if (bytes.empty()) return kOk;
+  av_packet_unref(packet_.get());
+  if (av_new_packet(packet_.get(), static_cast<int>(std::min<size_t>(bytes.size(), INT32_MAX - 64))) < 0) {
+    failure_ = "no memory for the packet";
+    return kError;
+  }
+  std::memcpy(packet_->data, bytes.data(), static_cast<size_t>(packet_->size));
+  if ((flags & kNotKeyFrame) == 0) packet_->flags |= AV_PKT_FLAG_KEY;
+  packet_->pts = frame;
+  packet_->dts = frame;
+  lastFed_ = frame;
+  if (awaitingKey_) {
+    awaitingKey_ = false;
+    keyFrame_ = frame;
+    leadingDropped_ = 0;
+  }
+  return Send(packet_.get());
+}
+
+bool FfmpegCodec::NextPicture(int64_t* frame) {
+  if (queue_.empty()) return false;
+  *frame = queue_.front().shownAt;
+  return true;
+}
+
+int32_t FfmpegCodec::TakePicture(uint8_t* picture) {
+  if (queue_.empty()) return kNoPicture;
+  FramePtr frame = std::move(queue_.front().frame);
+  queue_.pop_front();
+  const bool written = picture == nullptr || writer_.Write(*frame, picture);
+  av_frame_unref(frame.get());
+  spare_ = std::move(frame);
+  if (!written) {
+    failure_ = "the picture could not be converted to the output format";
+    return kError;
+  }
+  return kOk;
+}
+
+int32_t FfmpegCodec::Drain() {
+  if (!begun_) {
+    failure_ = "decompression has not begun";
+    return kError;
+  }
+  if (draining_) return Collect();
+  int32_t status = kOk;
+  // A packed VOP still waiting stands in the slot after the last chunk.
+  const std::span<const uint8_t> waiting = unpack_ ? splitter_.Flush() : std::span<const uint8_t>();
+  if (!waiting.empty())
+    status = Decompress(kNotKeyFrame, waiting.data(), static_cast<uint32_t>(waiting.size()), lastFed_ + 1);
+  draining_ = true;
+  const int32_t sent = Send(nullptr);
+  return status != kOk ? status : sent;
 }
 
 void FfmpegCodec::Restart() {
   if (context_) avcodec_flush_buffers(context_.get());
   queue_.clear();
+  splitter_.Reset();
   draining_ = false;
+  awaitingKey_ = true;
+  keyFrame_.reset();
+  lastFed_ = -1;
+  lastStamp_ = -1;
 }
 
 void FfmpegCodec::End() {

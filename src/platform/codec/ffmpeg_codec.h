@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 extern "C" {
@@ -11,11 +13,18 @@ extern "C" {
 
 #include "platform/codec/codec.h"
 #include "platform/codec/frame_writer.h"
+#include "platform/codec/packed_vops.h"
 
 namespace platform::codec {
 
 // A libavcodec video decoder behind the codec interface. It decodes with FFmpeg's own
-// threads; pictures it emits wait in a short queue until the caller takes them, one a call.
+// threads; pictures it emits wait in a short queue until the caller takes them.
+//
+// Each packet goes in with its frame number as its decoding time stamp. libavcodec gives a
+// picture the stamp of the packet it came out with, which is the picture's own frame plus the
+// decoder's reorder delay, threads or not; the delay is taken off here. The frame number is
+// passed as the presentation stamp too, which names the packet a picture was coded in: after a
+// restart that is how the key frame's picture is told from the leading pictures before it.
 class FfmpegCodec final : public Codec {
  public:
   // Pictures waiting beyond this are dropped, oldest first, so a decoder that emits more
@@ -27,11 +36,15 @@ class FfmpegCodec final : public Codec {
 
   bool Query(Format input) override;
   uint32_t FormatSize(Format input) override;
+  void Inspect(Format input, const uint8_t* data, uint32_t size) override;
   int32_t Begin(Format input, Format output) override;
-  int32_t Decompress(uint32_t flags, const uint8_t* data, uint32_t size, uint8_t* picture) override;
-  int32_t Drain(uint8_t* picture) override;
+  int32_t Decompress(uint32_t flags, const uint8_t* data, uint32_t size, int64_t frame) override;
+  bool NextPicture(int64_t* frame) override;
+  int32_t TakePicture(uint8_t* picture) override;
+  int32_t Drain() override;
   void Restart() override;
   void End() override;
+  std::string Failure() const override { return failure_; }
 
   // Whether the decoder's own pictures are RGB (then YV12 and YUY2 are not offered).
   bool NativeRgb() const;
@@ -49,11 +62,18 @@ class FfmpegCodec final : public Codec {
     void operator()(AVPacket* packet) const { av_packet_free(&packet); }
   };
   using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
+  struct Ready {
+    FramePtr frame;
+    int64_t shownAt;
+  };
 
   bool OpenContext(Format input);
-  void Collect();
-  void Push(FramePtr frame);
-  int32_t Deliver(uint8_t* picture);
+  // The pixel format the pictures come in, as far as it is known.
+  AVPixelFormat PictureFormat() const;
+  int32_t Send(const AVPacket* packet);
+  int32_t Collect();
+  bool Leading(const AVFrame& frame);
+  int32_t Fail(const char* what, int error);
   FramePtr TakeFrame();
 
   const AVCodec* decoder_;
@@ -61,12 +81,26 @@ class FfmpegCodec final : public Codec {
   std::unique_ptr<AVPacket, PacketFree> packet_;
   std::vector<uint8_t> openedInput_;
   FrameWriter writer_;
-  // Pictures in display order; an empty entry holds the place of one the decoder failed on.
-  std::deque<FramePtr> queue_;
+  std::deque<Ready> queue_;
   // A frame kept for the next receive, so that steady decoding allocates none.
   FramePtr spare_;
+  // MPEG-4 chunks are fed one VOP at a time; other codecs take them whole.
+  PackedVopSplitter splitter_;
+  bool unpack_ = false;
+  // What the inspected key packet decoded to; none before an inspection.
+  AVPixelFormat inspected_ = AV_PIX_FMT_NONE;
   bool begun_ = false;
   bool draining_ = false;
+  // The frame of the last packet fed, and the decoding stamp of the last picture collected:
+  // pictures drained without a stamp follow on from them.
+  int64_t lastFed_ = -1;
+  int64_t lastStamp_ = -1;
+  // After a restart: whether the first packet is still to come, and then its frame until its
+  // picture appears; pictures coded after it that come out before it are dropped.
+  bool awaitingKey_ = true;
+  std::optional<int64_t> keyFrame_;
+  size_t leadingDropped_ = 0;
+  std::string failure_;
 };
 
 }  // namespace platform::codec

@@ -2,9 +2,12 @@
 // processor run on FFmpeg's own pictures, and the field layouts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
+#include "avi_writer/avi_writer.h"
 #include "color/colour_state.h"
 #include "color/kernel_scratch.h"
 #include "color/level_tables.h"
@@ -158,6 +161,81 @@ TEST_F(DecodeConvertedTest, FieldPairsConvertToTwiceTheHeight) {
     ASSERT_TRUE(color::ConvertYv12Fast(pictures[frame].data(), expected.data(), w, h, pitch, 0, false,
                                        frame % 2 == 0 ? 1 : 2));
     EXPECT_EQ(out, expected) << frame;
+  }
+}
+
+// A raw YV12 file of `frames` pictures, each bright in its upper half and dark in its lower,
+// with `fieldMode` in its colour information.
+std::unique_ptr<avi::Movie> RawFields(const avitest::TempDir& dir, uint8_t fieldMode, int w, int h,
+                                      int frames, std::vector<uint8_t>* picture) {
+  using riff::MakeFourcc;
+  aviwriter::StreamDescription video;
+  video.header.fccType = MakeFourcc("vids");
+  video.header.fccHandler = MakeFourcc("YV12");
+  video.header.scale = 1;
+  video.header.rate = 25;
+  const uint32_t bytes = static_cast<uint32_t>(w * h * 3 / 2);
+  const riff::BitmapInfoHeader bitmap{40, w, h, 1, 12, MakeFourcc("YV12"), bytes, 0, 0, 0, 0};
+  video.format.assign(reinterpret_cast<const uint8_t*>(&bitmap),
+                      reinterpret_cast<const uint8_t*>(&bitmap + 1));
+  video.extraChunks.push_back({MakeFourcc("strc"), {0, 0, 0, fieldMode}});
+  picture->assign(bytes + 5, 128);
+  std::fill(picture->begin(), picture->begin() + w * h / 2, 200);
+  std::fill(picture->begin() + w * h / 2, picture->begin() + w * h, 40);
+  const std::string path = dir.File("fields" + std::to_string(fieldMode) + ".avi");
+  aviwriter::AviWriter writer;
+  if (!writer.Open(path, {video}, aviwriter::WriterOptions{})) return nullptr;
+  for (int f = 0; f < frames; ++f) {
+    if (!writer.WritePacket(0, picture->data(), bytes, true)) return nullptr;
+  }
+  return writer.Close() ? videotest::Parse(path) : nullptr;
+}
+
+TEST_F(DecodeConvertedTest, RawYv12PicturesTakeTheFieldModeOfTheirStream) {
+  constexpr int w = 32;
+  constexpr int h = 16;
+  constexpr ptrdiff_t pitch = 4 * w;
+  std::vector<uint8_t> picture;
+
+  // Field pairs: each picture is one field, shown at twice its height, the fields alternating.
+  auto pairs = RawFields(dir_, 1, w, h, 4, &picture);
+  ASSERT_TRUE(pairs);
+  VCMDecoder paired(*pairs, nullptr);
+  ASSERT_EQ(paired.Kind(), kKindRawYv12);
+  ASSERT_TRUE(paired.FieldPairs());
+  DecodedPicture info{};
+  paired.GetOutputInfo(&info);
+  EXPECT_EQ(info.height, 2 * h);
+  std::vector<uint8_t> raw(paired.OutputSize());
+  for (int frame : {1, 2}) {
+    DecodedPicture record{};
+    ASSERT_EQ(paired.DecodeForPlayback(frame, raw.data(), &record, nullptr, nullptr), kDecoded);
+    const int field = frame % 2 == 0 ? 1 : 2;
+    EXPECT_EQ(record.field, field);
+    std::vector<uint8_t> out(pitch * 2 * h), expected(pitch * 2 * h);
+    ASSERT_EQ(paired.DecodeConverted(frame, out.data(), pitch, 0, false, 2), kDecoded);
+    ASSERT_TRUE(color::ConvertYv12Fast(picture.data(), expected.data(), w, h, pitch, 0, false, field));
+    EXPECT_EQ(out, expected) << frame;
+  }
+
+  // Stacked fields: every frame counts two fields, each line-doubled to the whole height.
+  for (uint8_t mode : {3, 4}) {
+    auto stacked = RawFields(dir_, mode, w, h, 3, &picture);
+    ASSERT_TRUE(stacked);
+    VCMDecoder decoder(*stacked, nullptr);
+    ASSERT_TRUE(decoder.StackedFields());
+    std::vector<uint8_t> whole(pitch * h);
+    ASSERT_TRUE(color::ConvertYv12Fast(picture.data(), whole.data(), w, h, pitch, 0, false, 0));
+    for (int parity : {0, 1}) {
+      std::vector<uint8_t> out(pitch * h), expected(pitch * h);
+      ASSERT_EQ(decoder.DecodeConverted(2 + parity, out.data(), pitch, 0, false, 2), kDecoded);
+      const int field = (parity ^ (mode == 4 ? 1 : 0)) + 1;
+      ASSERT_TRUE(color::DoubleStackedField(whole.data(), pitch, expected.data(), pitch, w, h, field));
+      EXPECT_EQ(out, expected) << "mode " << int{mode} << " parity " << parity;
+      // The upper field is bright to the last line, the lower dark from the first.
+      const uint8_t corner = out[(field == 1 ? h - 1 : 0) * pitch];
+      EXPECT_TRUE(field == 1 ? corner > 150 : corner < 80) << int{corner};
+    }
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "riff/fourcc.h"
@@ -202,6 +204,90 @@ TEST_F(VCMDecoderTest, ReorderingCodecGivesEveryPictureOnceInDisplayOrder) {
   // Random seeks land on the same pictures.
   for (int i : {8, 2, 5, 9, 0, 6, 7, 1, 4, 3}) EXPECT_EQ(PlaybackTag(decoder, i), i) << "seek " << i;
   EXPECT_EQ(registry_.Log().startsWithoutKey, 0);
+}
+
+TEST_F(VCMDecoderTest, OpenGroupsShowEveryFrameAfterAnySeek) {
+  AddCodec("XVID", {OutputKind::kYv12}, 1);
+  // Decode order I0 P3 B1 B2 P6 B4 B5 | I9 B7 B8 P12 B10 B11: B7 and B8 are shown before the
+  // key frame I9 and need P6, so a restart at I9 cannot give them.
+  const uint8_t order[] = {0, 3, 1, 2, 6, 4, 5, 9, 7, 8, 12, 10, 11};
+  std::vector<TestPacket> packets;
+  for (uint8_t tag : order) packets.push_back(Tagged(tag, tag == 0 || tag == 9));
+  auto movie = Movie(Shape("XVID", "XVID"), packets);
+  VCMDecoder decoder(*movie, nullptr, nullptr, registry_);
+  for (int i = 0; i < 13; ++i) EXPECT_EQ(PlaybackTag(decoder, i), i) << "sequential " << i;
+  // Each seek is followed by playback, which must stay on its frames.
+  for (int seek : {7, 12, 8, 9, 0, 10, 7, 3}) {
+    for (int i = seek; i < std::min(seek + 3, 13); ++i)
+      EXPECT_EQ(PlaybackTag(decoder, i), i) << "seek " << seek;
+  }
+  EXPECT_GT(registry_.Log().leadingDropped, 0);
+  EXPECT_EQ(registry_.Log().startsWithoutKey, 0);
+}
+
+TEST_F(VCMDecoderTest, AFrameWithoutPictureWaitsOnlyABoundedWay) {
+  AddCodec("XVID", {OutputKind::kYv12});
+  std::vector<TestPacket> packets = {Tagged(10, true)};
+  for (int i = 0; i < 200; ++i) packets.push_back(Tagged(FakeRegistry::kFailByte, false));
+  auto movie = Movie(Shape("XVID", "XVID"), packets);
+  VCMDecoder decoder(*movie, nullptr, nullptr, registry_);
+  ::testing::internal::CaptureStderr();
+  // Frame 1 never gets a picture; frame 0's stands.
+  int32_t result = 0;
+  EXPECT_EQ(PlaybackTag(decoder, 1, &result), 10);
+  EXPECT_EQ(result, kDecoded);
+  EXPECT_LE(registry_.Log().fed.size(), 2 + static_cast<size_t>(VCMDecoder::kMaxLookahead));
+  EXPECT_EQ(decoder.DecodeTimed(2), kFailed);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  // One line a failure, up to the limit, each naming the file and the frame.
+  size_t lines = 0;
+  for (size_t at = said.find("vistrel: packets.bin: frame "); at != std::string::npos;
+       at = said.find("vistrel: packets.bin: frame ", at + 1)) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, static_cast<size_t>(VCMDecoder::kMaxReportedFailures)) << said;
+  EXPECT_NE(said.find("frame 1: codec 'XVID': the fake codec cannot decode this packet"), std::string::npos)
+      << said;
+}
+
+TEST_F(VCMDecoderTest, FailuresToOpenSayWhy) {
+  struct Case {
+    MovieShape shape;
+    const char* reason;
+  };
+  MovieShape unknown = Shape("WXYZ", "WXYZ");
+  MovieShape oddYv12 = Shape("YV12", "YV12");
+  oddYv12.width = 15;
+  MovieShape refused = Shape("XVID", "XVID");
+  MovieShape palette = Shape("DIB ", "\0\0\0\0");
+  palette.bits = 8;
+  const Case cases[] = {
+      {unknown, "no codec for 'WXYZ'"},
+      {oddYv12, "raw YV12 pictures need even sides, these are 15x8"},
+      {refused,
+       "codec 'XVID' refused the picture format 16x8 as YV12, YUY2, 32-bit and 24-bit RGB: the fake "
+       "codec refuses this output"},
+      {palette, "uncompressed pictures of 8 bits a pixel are not supported"},
+  };
+  AddCodec("XVID", {});
+  for (const Case& c : cases) {
+    auto movie = Movie(c.shape, Group(1, 1));
+    ::testing::internal::CaptureStderr();
+    VCMDecoder decoder(*movie, nullptr, nullptr, registry_);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              std::string("vistrel: packets.bin: ") + c.reason + "\n");
+  }
+}
+
+TEST_F(VCMDecoderTest, TheFirstKeyFrameIsInspectedBeforeTheOutputIsChosen) {
+  AddCodec("FFV1", {OutputKind::kYv12});
+  std::vector<TestPacket> packets = {TestPacket{{}, true}, Tagged(20, false), Tagged(30, true),
+                                     Tagged(31, false)};
+  auto movie = Movie(Shape("FFV1", "FFV1"), packets);
+  VCMDecoder decoder(*movie, nullptr, nullptr, registry_);
+  EXPECT_EQ(decoder.Kind(), kKindYv12);
+  EXPECT_EQ(registry_.Log().inspected, std::vector<uint8_t>{30});
+  EXPECT_TRUE(registry_.Log().fed.empty());
 }
 
 TEST_F(VCMDecoderTest, CodecErrorsKeepThePictureAndAreCounted) {

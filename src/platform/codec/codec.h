@@ -30,7 +30,7 @@ using Format = std::span<const uint8_t>;
 // stamped with the frame it shows at: a codec that reorders holds some pictures back and hands
 // them out after later packets, and Drain gives out the rest when no packet follows. After a
 // restart, pictures shown before the key frame's own (B-frames of an open group, which need
-// the pictures before the key frame) are dropped, so a stamp is never a guess.
+// the pictures before the key frame) give none: the caller decodes them from an earlier key.
 class Codec {
  public:
   virtual ~Codec() = default;

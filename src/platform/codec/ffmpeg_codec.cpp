@@ -207,18 +207,6 @@ FfmpegCodec::FramePtr FfmpegCodec::TakeFrame() {
   return FramePtr(av_frame_alloc());
 }
 
-bool FfmpegCodec::Leading(const AVFrame& frame) {
-  if (!keyFrame_) return false;
-  // The key frame's own picture ends the leading ones; a decoder that never shows it cannot
-  // have every later picture dropped.
-  if (frame.pts == AV_NOPTS_VALUE || frame.pts <= *keyFrame_ || leadingDropped_ >= kMaxQueued) {
-    keyFrame_.reset();
-    return false;
-  }
-  ++leadingDropped_;
-  return true;
-}
-
 int32_t FfmpegCodec::Collect() {
   // An error ends the pass: a decoder that keeps failing cannot hold the caller here.
   for (size_t pass = 0; pass < kMaxQueued; ++pass) {
@@ -231,18 +219,12 @@ int32_t FfmpegCodec::Collect() {
     }
     if (result < 0) {
       spare_ = std::move(frame);
-      keyFrame_.reset();
       return Fail("a picture could not be decoded", result);
     }
     // Pictures held to the end come out without a stamp; they follow on, one frame each.
     const int64_t stamp =
         frame->pkt_dts != AV_NOPTS_VALUE ? frame->pkt_dts : std::max(lastStamp_, lastFed_) + 1;
     lastStamp_ = stamp;
-    if (Leading(*frame)) {
-      av_frame_unref(frame.get());
-      spare_ = std::move(frame);
-      continue;
-    }
     if (queue_.size() >= kMaxQueued) queue_.pop_front();
     queue_.push_back(Ready{std::move(frame), stamp - context_->has_b_frames});
   }
@@ -280,11 +262,6 @@ int32_t FfmpegCodec::Decompress(uint32_t flags, const uint8_t* data, uint32_t si
   packet_->pts = frame;
   packet_->dts = frame;
   lastFed_ = frame;
-  if (awaitingKey_) {
-    awaitingKey_ = false;
-    keyFrame_ = frame;
-    leadingDropped_ = 0;
-  }
   return Send(packet_.get());
 }
 
@@ -329,8 +306,6 @@ void FfmpegCodec::Restart() {
   queue_.clear();
   splitter_.Reset();
   draining_ = false;
-  awaitingKey_ = true;
-  keyFrame_.reset();
   lastFed_ = -1;
   lastStamp_ = -1;
 }

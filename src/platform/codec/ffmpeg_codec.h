@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,11 +19,11 @@ namespace platform::codec {
 // A libavcodec video decoder behind the codec interface. It decodes with FFmpeg's own
 // threads; pictures it emits wait in a short queue until the caller takes them.
 //
-// Each packet goes in with its frame number as its decoding time stamp. libavcodec gives a
-// picture the stamp of the packet it came out with, which is the picture's own frame plus the
-// decoder's reorder delay, threads or not; the delay is taken off here. The frame number is
-// passed as the presentation stamp too, which names the packet a picture was coded in: after a
-// restart that is how the key frame's picture is told from the leading pictures before it.
+// Each packet goes in with its frame number as its time stamps. libavcodec gives a picture the
+// decoding stamp of the packet it came out with, which is the picture's own frame plus the
+// decoder's reorder delay, threads or not; the delay is taken off here. (The presentation
+// stamp it hands back names the packet the picture was coded in, which is not its frame.)
+// libavcodec skips the leading pictures of an open group after a flush.
 class FfmpegCodec final : public Codec {
  public:
   // Pictures waiting beyond this are dropped, oldest first, so a decoder that emits more
@@ -72,7 +71,6 @@ class FfmpegCodec final : public Codec {
   AVPixelFormat PictureFormat() const;
   int32_t Send(const AVPacket* packet);
   int32_t Collect();
-  bool Leading(const AVFrame& frame);
   int32_t Fail(const char* what, int error);
   FramePtr TakeFrame();
 
@@ -95,11 +93,6 @@ class FfmpegCodec final : public Codec {
   // pictures drained without a stamp follow on from them.
   int64_t lastFed_ = -1;
   int64_t lastStamp_ = -1;
-  // After a restart: whether the first packet is still to come, and then its frame until its
-  // picture appears; pictures coded after it that come out before it are dropped.
-  bool awaitingKey_ = true;
-  std::optional<int64_t> keyFrame_;
-  size_t leadingDropped_ = 0;
   std::string failure_;
 };
 

@@ -58,12 +58,52 @@ class CodecLayerTest : public ::testing::Test {
 
   // Feeds packets from the first until a picture comes out (the decoder's threads hold a few).
   static int32_t FirstPicture(Codec& codec, const Stream& stream, uint8_t* picture) {
-    for (size_t i = 0; i < stream.packets.size(); ++i) {
-      const int32_t result = codec.Decompress(stream.keys[i] ? 0 : kNotKeyFrame, stream.packets[i].data(),
-                                              static_cast<uint32_t>(stream.packets[i].size()), picture);
-      if (result != kNoPicture) return result;
+    int64_t frame = 0;
+    for (size_t i = 0; i < stream.packets.size() && !codec.NextPicture(&frame); ++i) {
+      const int32_t result =
+          codec.Decompress(stream.keys[i] ? 0 : kNotKeyFrame, stream.packets[i].data(),
+                           static_cast<uint32_t>(stream.packets[i].size()), static_cast<int64_t>(i));
+      if (result < 0) return result;
     }
-    return codec.Drain(picture);
+    if (!codec.NextPicture(&frame)) codec.Drain();
+    return codec.TakePicture(picture);
+  }
+
+  // Feeds packets first to last with their frame numbers, then drains; every picture is
+  // checked against FFmpeg's picture of the frame it is stamped with. Returns the stamps.
+  static std::vector<int64_t> DecodeFrom(Codec& codec, const Stream& stream, size_t first, int width,
+                                         int height) {
+    const size_t bytes = static_cast<size_t>(width) * height * 3 / 2;
+    std::vector<uint8_t> picture(bytes);
+    std::vector<int64_t> stamps;
+    auto takeReady = [&] {
+      int64_t frame = 0;
+      while (codec.NextPicture(&frame)) {
+        EXPECT_EQ(codec.TakePicture(picture.data()), kOk);
+        EXPECT_TRUE(frame >= 0 && static_cast<size_t>(frame) < stream.packets.size()) << frame;
+        if (frame >= 0 && static_cast<size_t>(frame) < stream.packets.size()) {
+          EXPECT_EQ(picture, videotest::Yv12From420p(&stream.reference[static_cast<size_t>(frame) * bytes],
+                                                     width, height))
+              << "frame " << frame;
+        }
+        stamps.push_back(frame);
+      }
+    };
+    for (size_t i = first; i < stream.packets.size(); ++i) {
+      EXPECT_EQ(codec.Decompress(stream.keys[i] ? 0 : kNotKeyFrame, stream.packets[i].data(),
+                                 static_cast<uint32_t>(stream.packets[i].size()), static_cast<int64_t>(i)),
+                kOk);
+      takeReady();
+    }
+    EXPECT_EQ(codec.Drain(), kOk);
+    takeReady();
+    return stamps;
+  }
+
+  static std::vector<int64_t> Frames(int64_t first, int64_t end) {
+    std::vector<int64_t> frames;
+    for (int64_t f = first; f < end; ++f) frames.push_back(f);
+    return frames;
   }
 
   testsupport::TempDir dir_;
@@ -103,35 +143,46 @@ TEST_F(CodecLayerTest, QueryAndBeginCheckTheFormats) {
   }
 }
 
-TEST_F(CodecLayerTest, ReorderingDecoderGivesOnePicturePerPacketWithTheDrain) {
-  const Stream stream = Make("-c:v libx264 -bf 3 -g 12 -pix_fmt yuv420p", 64, 48, "yuv420p");
-  ASSERT_FALSE(stream.packets.empty());
-  auto codec = SystemRegistry().Open(MakeFourcc("H264"));
-  ASSERT_EQ(codec->Begin(stream.format, Output(stream, MakeFourcc("YV12"), 12)), kOk);
-  const size_t bytes = 64 * 48 * 3 / 2;
-  std::vector<uint8_t> picture(bytes);
-  size_t shown = 0;
-  auto compare = [&] {
-    const std::vector<uint8_t> expected = videotest::Yv12From420p(&stream.reference[shown * bytes], 64, 48);
-    EXPECT_EQ(picture, expected) << "picture " << shown;
-    ++shown;
-  };
-  for (size_t i = 0; i < stream.packets.size(); ++i) {
-    const int32_t result = codec->Decompress(stream.keys[i] ? 0 : kNotKeyFrame, stream.packets[i].data(),
-                                             static_cast<uint32_t>(stream.packets[i].size()), picture.data());
-    ASSERT_GE(result, kOk);
-    if (result == kOk) compare();
+TEST_F(CodecLayerTest, ReorderingDecodersStampEveryPictureWithItsFrame) {
+  for (const char* options : {"-c:v libx264 -bf 3 -g 12 -pix_fmt yuv420p", "-c:v mpeg4 -bf 2 -g 12 -q:v 4"}) {
+    const Stream stream = Make(options, 64, 48, "yuv420p");
+    ASSERT_FALSE(stream.packets.empty());
+    auto codec = SystemRegistry().Open(stream.handler);
+    ASSERT_EQ(codec->Begin(stream.format, Output(stream, MakeFourcc("YV12"), 12)), kOk);
+    const int64_t count = static_cast<int64_t>(stream.packets.size());
+    EXPECT_EQ(DecodeFrom(*codec, stream, 0, 64, 48), Frames(0, count)) << options;
+    // After a restart at a later key frame every picture from there on keeps its frame; the
+    // B-frames an open group shows before its key frame give none.
+    size_t key = stream.packets.size() / 2;
+    while (!stream.keys[key]) --key;
+    ASSERT_GT(key, 0u);
+    codec->Restart();
+    const std::vector<int64_t> stamps = DecodeFrom(*codec, stream, key, 64, 48);
+    ASSERT_FALSE(stamps.empty());
+    EXPECT_GE(stamps.front(), static_cast<int64_t>(key));
+    EXPECT_EQ(stamps, Frames(stamps.front(), count)) << options;
   }
-  while (codec->Drain(picture.data()) == kOk) compare();
-  EXPECT_EQ(shown, stream.packets.size());
-  // After a restart the stream decodes again from its first key frame.
-  codec->Restart();
-  ASSERT_EQ(codec->Decompress(0, stream.packets[0].data(), static_cast<uint32_t>(stream.packets[0].size()),
-                              picture.data()),
-            kNoPicture);
-  EXPECT_EQ(codec->Drain(picture.data()), kOk);
-  shown = 0;
-  compare();
+}
+
+TEST_F(CodecLayerTest, LosslessPicturesAreOfferedAsWhatTheyAre) {
+  // The header's depth says 24 bits for both; only a decoded picture tells them apart.
+  const Stream yuv = Make("-c:v ffv1 -pix_fmt yuv420p", 64, 48, "yuv420p");
+  const Stream rgb = Make("-c:v ffv1 -pix_fmt bgr0", 64, 48, "bgra");
+  ASSERT_FALSE(yuv.packets.empty());
+  ASSERT_FALSE(rgb.packets.empty());
+  auto codec = SystemRegistry().Open(yuv.handler);
+  ASSERT_TRUE(codec);
+  EXPECT_EQ(codec->Begin(yuv.format, Output(yuv, MakeFourcc("YV12"), 12)), kBadFormat);
+  EXPECT_NE(codec->Failure(), "");
+  codec->Inspect(yuv.format, yuv.packets[0].data(), static_cast<uint32_t>(yuv.packets[0].size()));
+  ASSERT_EQ(codec->Begin(yuv.format, Output(yuv, MakeFourcc("YV12"), 12)), kOk);
+  EXPECT_EQ(codec->Failure(), "");
+  EXPECT_EQ(DecodeFrom(*codec, yuv, 0, 64, 48), Frames(0, static_cast<int64_t>(yuv.packets.size())));
+
+  auto other = SystemRegistry().Open(rgb.handler);
+  other->Inspect(rgb.format, rgb.packets[0].data(), static_cast<uint32_t>(rgb.packets[0].size()));
+  EXPECT_EQ(other->Begin(rgb.format, Output(rgb, MakeFourcc("YV12"), 12)), kBadFormat);
+  EXPECT_EQ(other->Begin(rgb.format, Output(rgb, 0, 32)), kOk);
 }
 
 TEST_F(CodecLayerTest, RgbDecodersOfferOnlyRgbAndWriteDibs) {
@@ -184,18 +235,22 @@ TEST_F(CodecLayerTest, DamagedPacketsFailWithoutHarm) {
   auto codec = SystemRegistry().Open(stream.handler);
   ASSERT_EQ(codec->Begin(stream.format, Output(stream, MakeFourcc("YV12"), 12)), kOk);
   std::vector<uint8_t> picture(64 * 48 * 3 / 2);
+  int64_t frame = 0;
   std::mt19937 random(3);
   for (size_t i = 0; i < stream.packets.size(); ++i) {
     std::vector<uint8_t> packet = stream.packets[i];
     for (size_t j = 0; j < packet.size(); j += 7) packet[j] = static_cast<uint8_t>(random());
     if (i % 5 == 0) packet.resize(packet.size() / 3 + 1);
     const int32_t result = codec->Decompress(stream.keys[i] ? 0 : kNotKeyFrame, packet.data(),
-                                             static_cast<uint32_t>(packet.size()), picture.data());
-    EXPECT_TRUE(result == kOk || result == kNoPicture || result < 0);
+                                             static_cast<uint32_t>(packet.size()), static_cast<int64_t>(i));
+    EXPECT_TRUE(result == kOk || (result < 0 && !codec->Failure().empty()));
+    while (codec->NextPicture(&frame)) EXPECT_EQ(codec->TakePicture(picture.data()), kOk);
   }
-  for (int i = 0; i < 32 && codec->Drain(picture.data()) != kNoPicture; ++i) {
+  codec->Drain();
+  for (int i = 0; i < 32 && codec->TakePicture(picture.data()) != kNoPicture; ++i) {
   }
-  EXPECT_EQ(codec->Drain(picture.data()), kNoPicture);
+  EXPECT_FALSE(codec->NextPicture(&frame));
+  EXPECT_EQ(codec->TakePicture(picture.data()), kNoPicture);
 }
 
 }  // namespace

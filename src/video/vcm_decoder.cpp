@@ -99,7 +99,9 @@ void VCMDecoder::Open(platform::codec::Registry& registry) {
     } else if (code == riff::MakeFourcc("YV12")) {
       Report(common::Format("raw YV12 pictures need even sides, these are %dx%d", width_, height_));
     } else {
-      Report("no codec for '" + riff::FourccText(code) + "'");
+      const std::string pictures =
+          compression != code ? " ('" + riff::FourccText(compression) + "' pictures)" : std::string();
+      Report("no codec for '" + riff::FourccText(code) + "'" + pictures);
     }
     outputFormat_ = inputFormat_;
     return;
@@ -143,13 +145,13 @@ bool VCMDecoder::TryOutput(uint32_t compression, uint16_t bits) {
 }
 
 bool VCMDecoder::Negotiate() {
-  std::string refusal;
   if (TryOutput(riff::MakeFourcc("YV12"), 12)) {
     kind_ = kKindYv12;
     ApplyFieldMode();
     return true;
   }
-  refusal = codec_->Failure();
+  // Why the preferred output was refused says most about the stream.
+  const std::string refusal = codec_->Failure();
   if (TryOutput(riff::MakeFourcc("YUY2"), 16)) {
     kind_ = kKindYuy2;
   } else if (TryOutput(kRgbCompression, 32)) {

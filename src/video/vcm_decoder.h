@@ -112,7 +112,7 @@ class VCMDecoder final : public VideoDecoder {
   void Report(const std::string& reason) const;
   void ReportDecoding(int64_t frame, const std::string& reason);
 
-  // The single-picture slots: a codec error makes them fail.
+  // The single-picture slots: a codec error that cost the frame its own picture makes them fail.
   int32_t DecodeSingle(int64_t frame, bool timed);
 
   // Output.

@@ -81,7 +81,7 @@ class FakeCodec final : public Codec {
 
   int32_t TakePicture(uint8_t* picture) override {
     if (ready_.empty()) return kNoPicture;
-    if (picture != nullptr) std::memset(picture, ready_.front().first, bytes_);
+    std::memset(picture, ready_.front().first, bytes_);
     ready_.pop_front();
     return kOk;
   }

@@ -166,7 +166,7 @@ TEST_F(DecodeConvertedTest, FieldPairsConvertToTwiceTheHeight) {
 
 // A raw YV12 file of `frames` pictures, each bright in its upper half and dark in its lower,
 // with `fieldMode` in its colour information.
-std::unique_ptr<avi::Movie> RawFields(const avitest::TempDir& dir, uint8_t fieldMode, int w, int h,
+std::unique_ptr<avi::Movie> RawFields(const testsupport::TempDir& dir, uint8_t fieldMode, int w, int h,
                                       int frames, std::vector<uint8_t>* picture) {
   using riff::MakeFourcc;
   aviwriter::StreamDescription video;

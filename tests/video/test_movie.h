@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "avi/movie.h"
-#include "support/temp_dir.h"
 #include "riff/fourcc.h"
+#include "support/temp_dir.h"
 
 namespace videotest {
 

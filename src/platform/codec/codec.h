@@ -51,8 +51,8 @@ class Codec {
   virtual int32_t Decompress(uint32_t flags, const uint8_t* data, uint32_t size, int64_t frame) = 0;
   // The frame of the next ready picture; false when none is ready.
   virtual bool NextPicture(int64_t* frame) = 0;
-  // Writes the next ready picture to `picture` and lets go of it, or only lets go of it when
-  // `picture` is null. kOk, kNoPicture when none is ready, kError when it cannot be written.
+  // Writes the next ready picture to `picture` and lets go of it. kOk, kNoPicture when none is
+  // ready, kError when it cannot be written.
   virtual int32_t TakePicture(uint8_t* picture) = 0;
   // No packet follows: the held pictures become ready. Negative when one could not be decoded.
   virtual int32_t Drain() = 0;

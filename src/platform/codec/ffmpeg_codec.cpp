@@ -121,8 +121,7 @@ bool FfmpegCodec::OpenContext(Format input) {
 }
 
 void FfmpegCodec::Inspect(Format input, const uint8_t* data, uint32_t size) {
-  if (data == nullptr || size == 0 || HeaderOf(input) == nullptr || !Query(input) || !OpenContext(input))
-    return;
+  if (data == nullptr || size == 0 || !Query(input) || !OpenContext(input)) return;
   // Only codecs that may deliver either kind leave the choice open.
   if (context_->pix_fmt != AV_PIX_FMT_NONE || !MayBeRgb(decoder_->id)) return;
   av_packet_unref(packet_.get());
@@ -211,7 +210,7 @@ int32_t FfmpegCodec::Collect() {
   // An error ends the pass: a decoder that keeps failing cannot hold the caller here.
   for (size_t pass = 0; pass < kMaxQueued; ++pass) {
     FramePtr frame = TakeFrame();
-    if (!frame) return kError;
+    if (!frame) return Fail("no memory for a picture", AVERROR(ENOMEM));
     const int result = avcodec_receive_frame(context_.get(), frame.get());
     if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
       spare_ = std::move(frame);
@@ -243,6 +242,19 @@ int32_t FfmpegCodec::Send(const AVPacket* packet) {
   return status != kOk ? status : collected;
 }
 
+int32_t FfmpegCodec::Feed(std::span<const uint8_t> bytes, bool key, int64_t frame) {
+  av_packet_unref(packet_.get());
+  if (av_new_packet(packet_.get(), static_cast<int>(std::min<size_t>(bytes.size(), INT32_MAX - 64))) < 0) {
+    return Fail("no memory for the packet", AVERROR(ENOMEM));
+  }
+  std::memcpy(packet_->data, bytes.data(), static_cast<size_t>(packet_->size));
+  if (key) packet_->flags |= AV_PKT_FLAG_KEY;
+  packet_->pts = frame;
+  packet_->dts = frame;
+  lastFed_ = frame;
+  return Send(packet_.get());
+}
+
 int32_t FfmpegCodec::Decompress(uint32_t flags, const uint8_t* data, uint32_t size, int64_t frame) {
   if (!begun_) {
     failure_ = "decompression has not begun";
@@ -251,18 +263,7 @@ int32_t FfmpegCodec::Decompress(uint32_t flags, const uint8_t* data, uint32_t si
   if (draining_) Restart();
   std::span<const uint8_t> bytes(data, data != nullptr ? size : 0);
   if (unpack_) bytes = splitter_.Next(bytes);
-  if (bytes.empty()) return kOk;
-  av_packet_unref(packet_.get());
-  if (av_new_packet(packet_.get(), static_cast<int>(std::min<size_t>(bytes.size(), INT32_MAX - 64))) < 0) {
-    failure_ = "no memory for the packet";
-    return kError;
-  }
-  std::memcpy(packet_->data, bytes.data(), static_cast<size_t>(packet_->size));
-  if ((flags & kNotKeyFrame) == 0) packet_->flags |= AV_PKT_FLAG_KEY;
-  packet_->pts = frame;
-  packet_->dts = frame;
-  lastFed_ = frame;
-  return Send(packet_.get());
+  return bytes.empty() ? kOk : Feed(bytes, (flags & kNotKeyFrame) == 0, frame);
 }
 
 bool FfmpegCodec::NextPicture(int64_t* frame) {
@@ -275,7 +276,7 @@ int32_t FfmpegCodec::TakePicture(uint8_t* picture) {
   if (queue_.empty()) return kNoPicture;
   FramePtr frame = std::move(queue_.front().frame);
   queue_.pop_front();
-  const bool written = picture == nullptr || writer_.Write(*frame, picture);
+  const bool written = writer_.Write(*frame, picture);
   av_frame_unref(frame.get());
   spare_ = std::move(frame);
   if (!written) {
@@ -294,8 +295,7 @@ int32_t FfmpegCodec::Drain() {
   int32_t status = kOk;
   // A packed VOP still waiting stands in the slot after the last chunk.
   const std::span<const uint8_t> waiting = unpack_ ? splitter_.Flush() : std::span<const uint8_t>();
-  if (!waiting.empty())
-    status = Decompress(kNotKeyFrame, waiting.data(), static_cast<uint32_t>(waiting.size()), lastFed_ + 1);
+  if (!waiting.empty()) status = Feed(waiting, false, lastFed_ + 1);
   draining_ = true;
   const int32_t sent = Send(nullptr);
   return status != kOk ? status : sent;

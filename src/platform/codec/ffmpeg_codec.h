@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,8 @@ class FfmpegCodec final : public Codec {
   bool OpenContext(Format input);
   // The pixel format the pictures come in, as far as it is known.
   AVPixelFormat PictureFormat() const;
+  // Sends one packet standing at `frame` and collects what comes out.
+  int32_t Feed(std::span<const uint8_t> bytes, bool key, int64_t frame);
   int32_t Send(const AVPacket* packet);
   int32_t Collect();
   int32_t Fail(const char* what, int error);

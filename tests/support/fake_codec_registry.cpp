@@ -46,6 +46,7 @@ class FakeCodec final : public Codec {
     }
     bytes_ = PictureBytes(kind, width, height);
     Forget();
+    failure_.clear();
     return kOk;
   }
 

@@ -52,7 +52,7 @@ class Codec {
   // The frame of the next ready picture; false when none is ready.
   virtual bool NextPicture(int64_t* frame) = 0;
   // Writes the next ready picture to `picture` and lets go of it. kOk, kNoPicture when none is
-  // ready, kError when it cannot be written.
+  // ready, kError when it cannot be written (it is let go all the same).
   virtual int32_t TakePicture(uint8_t* picture) = 0;
   // No packet follows: the held pictures become ready. Negative when one could not be decoded.
   virtual int32_t Drain() = 0;
@@ -60,7 +60,7 @@ class Codec {
   virtual void Restart() = 0;
   // Ends decompression; Begin may follow.
   virtual void End() = 0;
-  // Why the last refusal or failure happened, in a few words; empty when nothing failed.
+  // Why the last refusal or failure happened, in a few words; a Begin that succeeds clears it.
   virtual std::string Failure() const = 0;
 };
 

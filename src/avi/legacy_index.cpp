@@ -1,7 +1,10 @@
 #include "avi/legacy_index.h"
 
 #include <algorithm>
+#include <string>
 
+#include "common/file_report.h"
+#include "common/format.h"
 #include "riff/fourcc.h"
 
 namespace avi {
@@ -42,21 +45,29 @@ class Distributor {
   void Run(uint64_t& budget);
 
  private:
+  // Notes an entry that does not say what its chunk is; the first one is told on stderr.
+  void Note(size_t i, const std::string& what);
   PacketTable* TableOf(uint32_t id) const {
     size_t slot = SlotOf(id);
     return slot <= kVideoSlot ? tables_[slot] : nullptr;
   }
   // The entry's size, or what its chunk header says when the size runs on past it.
-  uint32_t CheckedSize(size_t i) const;
+  uint32_t CheckedSize(size_t i);
 
   const LegacyIndex& legacy_;
   const FileView& view_;
   const uint8_t* entries_;
   size_t count_;
   std::array<PacketTable*, kVideoSlot + 1> tables_{};
+  std::string firstProblem_;
+  size_t problems_ = 0;
 };
 
-uint32_t Distributor::CheckedSize(size_t i) const {
+void Distributor::Note(size_t i, const std::string& what) {
+  if (problems_++ == 0) firstProblem_ = common::Format("idx1 entry %zu ", i) + what;
+}
+
+uint32_t Distributor::CheckedSize(size_t i) {
   const uint8_t* entry = entries_ + i * kEntrySize;
   uint32_t size = LoadU32(entry + 12);
   uint64_t header = legacy_.base + LoadU32(entry + 8) - 4;
@@ -70,9 +81,18 @@ uint32_t Distributor::CheckedSize(size_t i) const {
   }
   if (!suspect) return size;
   uint8_t found[8];
-  if (view_.Read(header, sizeof found, found) != sizeof found || LoadU32(found) != LoadU32(entry)) return 0;
+  if (header + sizeof found > length) {
+    Note(i, "points past the end of the file");
+    return 0;
+  }
+  if (view_.Read(header, sizeof found, found) != sizeof found || LoadU32(found) != LoadU32(entry)) {
+    Note(i, "does not point at a chunk of its id");
+    return 0;
+  }
   uint64_t available = data < length ? length - data : 0;
-  return static_cast<uint32_t>(std::min<uint64_t>({size, LoadU32(found + 4), available}));
+  uint32_t checked = static_cast<uint32_t>(std::min<uint64_t>({size, LoadU32(found + 4), available}));
+  if (checked != size) Note(i, common::Format("claims %u bytes for a chunk of %u", size, checked));
+  return checked;
 }
 
 void Distributor::Run(uint64_t& budget) {
@@ -92,6 +112,12 @@ void Distributor::Run(uint64_t& budget) {
     ++taken;
   }
   budget -= taken * kEntrySize;
+  if (stop < count_) {
+    common::ReportFile(view_.Path(),
+                       common::Format("idx1 lists more packets than the file can hold; from entry "
+                                      "%zu on they are not read",
+                                      stop));
+  }
   for (size_t slot = 0; slot <= kVideoSlot; ++slot) {
     if (counts[slot]) tables_[slot]->Reserve(counts[slot]);
   }
@@ -109,6 +135,12 @@ void Distributor::Run(uint64_t& budget) {
     } else {
       table->Append(offset, size);
     }
+  }
+  if (problems_ == 1) common::ReportFile(view_.Path(), firstProblem_);
+  if (problems_ > 1) {
+    common::ReportFile(view_.Path(),
+                       common::Format("%s (and %zu more entries that do not match their chunks)",
+                                      firstProblem_.c_str(), problems_ - 1));
   }
 }
 

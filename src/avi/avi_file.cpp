@@ -423,7 +423,8 @@ bool Parser::RebuildTables(const std::string& trouble) {
     if (table != movie_->VideoTable() && number < targets.audio.size()) targets.audio.set(number);
   }
   ScanResult scan = ScanMovi(view_, {moviBase_, moviEnd_, declaredRiffEnd_}, targets, control_);
-  if (scan.cancelled) return false;
+  // A cancel that came with the last report counts as well.
+  if (scan.cancelled || control_.Cancelled()) return false;
   size_t video = 0;
   size_t audio = 0;
   for (const auto& [number, table] : streamTables_) {

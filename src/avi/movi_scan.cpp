@@ -118,8 +118,9 @@ bool Scanner::ScanList(uint64_t start, uint64_t end) {
     }
     size_t got;
     const uint8_t* header = Peek(position, 12, &got);
-    if (got < 8)
+    if (got < 8) {
       return Stop(common::Format("the file cannot be read at offset %llu", (unsigned long long)position));
+    }
     const uint32_t id = LoadU32(header);
     const uint32_t size = LoadU32(header + 4);
     const uint64_t next = position + 8 + size;
@@ -151,13 +152,17 @@ void Scanner::ScanExtensions(uint64_t position) {
     const uint8_t* header = Peek(position, 12, &got);
     if (got < 12 || LoadU32(header) != kRiff || LoadU32(header + 8) != kAvix) return;
     const uint32_t riffSize = LoadU32(header + 4);
-    const uint64_t riffEnd = position + 8 + riffSize;
+    // A part whose size was never written runs to the end of the file, like such a movi list.
+    const uint64_t riffEnd = riffSize > 4 ? position + 8 + riffSize : length_;
     for (uint64_t child = position + 12; child + 12 <= std::min(riffEnd, length_);) {
       const uint8_t* list = Peek(child, 12, &got);
       if (got < 12) return;
       const uint32_t size = LoadU32(list + 4);
-      if (LoadU32(list) == kList && LoadU32(list + 8) == kMovi && !ScanList(child + 12, child + 8 + size))
+      const uint64_t listEnd = size > 4 ? child + 8 + size : length_;
+      if (LoadU32(list) == kList && LoadU32(list + 8) == kMovi &&
+          (!ScanList(child + 12, listEnd) || listEnd >= length_)) {
         return;
+      }
       child = Behind(child + 8 + size, size);
     }
     position = Behind(riffEnd, riffSize);
@@ -168,8 +173,13 @@ ScanResult Scanner::Run(const DataLayout& layout) {
   // A list size that does not reach past its own type is one a writer never came back to fill
   // in: its data runs to the end of the file.
   const uint64_t end = layout.moviEnd > layout.moviStart ? layout.moviEnd : length_;
-  if (layout.moviStart == 0 || (ScanList(layout.moviStart, end) && end < length_))
+  // AVIX parts are looked for behind both the first RIFF and its movi list, so that a RIFF size
+  // too small for its own list sends the scan over no data twice.
+  if (layout.moviStart == 0) {
     ScanExtensions(layout.riffEnd);
+  } else if (ScanList(layout.moviStart, end) && end < length_) {
+    ScanExtensions(std::max(layout.riffEnd, end));
+  }
   if (control_.progress && !result_.cancelled) control_.progress(1.0);
   return std::move(result_);
 }

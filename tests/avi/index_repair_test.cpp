@@ -103,6 +103,14 @@ TEST_F(IndexRepair, AvixPartsAndAMoviListNeverFinishedAreScannedToo) {
   EXPECT_EQ(Packets(*movie->VideoTable()), (std::vector<Bytes>{Text("v0"), Text("v1")}));
   EXPECT_EQ(Packets(AudioTable(*movie)), (std::vector<Bytes>{Text("a0"), Text("a1")}));
 
+  // An AVIX part whose sizes were never written: it and its movi list run to the end.
+  Bytes lastOpen = avix;
+  std::fill_n(lastOpen.begin() + 4, 4, uint8_t{0});
+  std::fill_n(lastOpen.begin() + 16, 4, uint8_t{0});
+  movie = Parse(Cat({Riff(Cat({head, first.list})), lastOpen}));
+  ASSERT_NE(movie, nullptr);
+  EXPECT_EQ(Packets(*movie->VideoTable()), (std::vector<Bytes>{Text("v0"), Text("v1")}));
+
   // A recording that stopped before its sizes were written: the movi list's size is 0.
   Bytes unfinished = Cat({Riff(Cat({head, first.list})), avix});
   const size_t moviSizeAt = 12 + head.size() + 4;

@@ -12,8 +12,8 @@
 #include "avi/legacy_index.h"
 #include "avi/movi_scan.h"
 #include "avi/odml_index.h"
-#include "common/file_report.h"
 #include "common/format.h"
+#include "common/log.h"
 #include "riff/fourcc.h"
 
 namespace avi {
@@ -120,7 +120,7 @@ class Parser {
   std::unique_ptr<Movie> Run();
   // Says why the file yields no Movie.
   std::unique_ptr<Movie> Refuse(const std::string& why) const {
-    common::ReportFile(view_.Path(), why);
+    common::LogFailure(view_.Path(), why);
     return nullptr;
   }
 
@@ -432,7 +432,7 @@ bool Parser::RebuildTables(const std::string& trouble) {
     (table == movie_->VideoTable() ? video : audio) += scan.packets[number].size();
   }
   if (video + audio == 0) {
-    common::ReportFile(view_.Path(), trouble + ", and the movi data holds no packet of the streams either");
+    common::LogFailure(view_.Path(), trouble + ", and the movi data holds no packet of the streams either");
     return true;
   }
   // Streams that chunk ids cannot name keep nothing, so that every table comes from the data.
@@ -444,10 +444,10 @@ bool Parser::RebuildTables(const std::string& trouble) {
       common::Format("%s: packet tables rebuilt from the movi data, %zu video and %zu audio packets",
                      trouble.c_str(), video, audio);
   if (!scan.stop.empty()) said += "; " + scan.stop;
-  common::ReportFile(view_.Path(), said);
+  common::LogFailure(view_.Path(), said);
   if (targets.keyRule == KeyFrameRule::kFirstOnly && video > 1) {
     const uint32_t code = movie_->Bitmap().compression;
-    common::ReportFile(
+    common::LogFailure(
         view_.Path(),
         common::Format("no key-frame test for video of code %.4s: only the first frame counts as "
                        "a key frame, so seeking decodes from the start",
@@ -524,7 +524,7 @@ int AVIFile::Probe(FileView& view) {
     return 2;
   }
   // A path that could not be opened has said so already.
-  if (view.IsOpen()) common::ReportFile(view.Path(), "not an AVI file: it does not start with RIFF ... AVI");
+  if (view.IsOpen()) common::LogFailure(view.Path(), "not an AVI file: it does not start with RIFF ... AVI");
   return 0;
 }
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "common/file_report.h"
 #include "common/format.h"
+#include "common/log.h"
 #include "riff/fourcc.h"
 
 namespace avi {
@@ -113,7 +113,7 @@ void Distributor::Run(uint64_t& budget) {
   }
   budget -= taken * kEntrySize;
   if (stop < count_) {
-    common::ReportFile(view_.Path(),
+    common::LogFailure(view_.Path(),
                        common::Format("idx1 lists more packets than the file can hold; from entry "
                                       "%zu on they are not read",
                                       stop));
@@ -136,9 +136,9 @@ void Distributor::Run(uint64_t& budget) {
       table->Append(offset, size);
     }
   }
-  if (problems_ == 1) common::ReportFile(view_.Path(), firstProblem_);
+  if (problems_ == 1) common::LogFailure(view_.Path(), firstProblem_);
   if (problems_ > 1) {
-    common::ReportFile(view_.Path(),
+    common::LogFailure(view_.Path(),
                        common::Format("%s (and %zu more entries that do not match their chunks)",
                                       firstProblem_.c_str(), problems_ - 1));
   }

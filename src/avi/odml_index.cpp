@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "common/file_report.h"
 #include "common/format.h"
+#include "common/log.h"
 #include "riff/fourcc.h"
 
 namespace avi {
@@ -24,7 +24,7 @@ constexpr uint8_t kIndexOfIndexes = 0;
 
 // Says why the index of `stream` is not used whole; false for the caller to return.
 bool Unusable(const FileView& view, uint32_t stream, const std::string& why) {
-  common::ReportFile(view.Path(), common::Format("stream %u: ", stream) + why);
+  common::LogFailure(view.Path(), common::Format("stream %u: ", stream) + why);
   return false;
 }
 
@@ -109,7 +109,7 @@ bool ReadSuperIndex(const FileView& view, uint32_t stream, const uint8_t* body, 
         common::Format("indx entry %llu points past the end of the file", (unsigned long long)readable));
   }
   if (readable < entries) {
-    common::ReportFile(view.Path(),
+    common::LogFailure(view.Path(),
                        common::Format("stream %u: the indx super index lists more index data than the "
                                       "file holds; from entry %llu on it is not read",
                                       stream, (unsigned long long)readable));

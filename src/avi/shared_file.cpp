@@ -7,7 +7,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "common/file_report.h"
+#include "common/log.h"
 #include "common/text_encoding.h"
 
 namespace avi {
@@ -25,12 +25,12 @@ String BaseNameOf(const String& path) {
 std::shared_ptr<SharedFile> SharedFile::OpenNative(const std::string& nativePath) {
   int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    common::ReportFile(nativePath, std::string("cannot open: ") + std::strerror(errno));
+    common::LogFailure(nativePath, std::string("cannot open: ") + std::strerror(errno));
     return nullptr;
   }
   off_t end = ::lseek(fd, 0, SEEK_END);
   if (end < 0) {
-    common::ReportFile(nativePath, std::string("cannot find the size: ") + std::strerror(errno));
+    common::LogFailure(nativePath, std::string("cannot find the size: ") + std::strerror(errno));
     ::close(fd);
     return nullptr;
   }

@@ -216,7 +216,7 @@ TEST_F(IndexRepair, TablesFromTheScanHoldNoMoreThanTheFileHasChunks) {
 }
 
 TEST(ParseReasons, EveryRefusalNamesTheFileAndWhy) {
-  TempDir dir;
+  testsupport::TempDir dir;
   auto said = [&](const Bytes& file) {
     avi::FileView view = avi::FileView::Open(dir.Write("odd.avi", file));
     avi::AVIFile reader;
@@ -239,7 +239,7 @@ TEST(ParseReasons, EveryRefusalNamesTheFileAndWhy) {
 }
 
 TEST(ParseReasons, IndexEntriesThatMissTheirChunksAreToldOnce) {
-  TempDir dir;
+  testsupport::TempDir dir;
   Movi movi = MakeMovi({{"00dc", Text("v0")}, {"00dc", Text("v1")}});
   Bytes file = Riff(Cat({Hdrl(1, VideoStrl()), movi.list,
                          Idx1({{"00dc", 0x10, movi.offsets[0], 2},

@@ -11,9 +11,9 @@
 
 #include "avi/avi_file.h"
 #include "avi/ffprobe_packets.h"
-#include "avi/temp_dir.h"
 #include "avi_writer/avi_writer.h"
 #include "riff/fourcc.h"
+#include "support/temp_dir.h"
 #include "video/vcm_decoder.h"
 
 namespace {
@@ -102,7 +102,7 @@ class WildFiles : public ::testing::TestWithParam<std::pair<const char*, std::st
     return path;
   }
 
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
   std::string path_;
   Bytes bytes_;
   Parsed intact_;
@@ -200,7 +200,7 @@ void ExpectSamePictures(const avi::Movie& movie, const avi::Movie& reference) {
 }
 
 TEST(WildFileDecoding, ACutFileDecodesAsFarAsItsDataGoes) {
-  avitest::TempDir dir;
+  testsupport::TempDir dir;
   const std::string path = dir.File("intact.avi");
   ASSERT_TRUE(avitest::RunCommand(kVideo + kTone + "-c:v mpeg4 -g 10 -c:a pcm_s16le -t 4 '" + path + "'"));
   Bytes bytes = ReadAll(path);
@@ -261,7 +261,7 @@ class OpenDmlRepair : public ::testing::Test {
     bytes_ = ReadAll(path_);
   }
 
-  avitest::TempDir dir_;
+  testsupport::TempDir dir_;
   std::string path_;
   Tables written_;
   Bytes bytes_;

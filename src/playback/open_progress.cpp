@@ -7,9 +7,15 @@ namespace playback {
 
 OpenProgress::~OpenProgress() {
   if (percent_ < 0) return;
-  std::fputc('\n', stderr);
+  EndLine();
   // The parser reads the flag alone; so does this.
   Show(cancel_.load(std::memory_order_relaxed) ? "Open cancelled" : "Index rebuilt");
+}
+
+void OpenProgress::EndLine() {
+  if (!lineOpen_) return;
+  std::fputc('\n', stderr);
+  lineOpen_ = false;
 }
 
 void OpenProgress::Show(const std::string& text) {
@@ -25,14 +31,21 @@ void OpenProgress::Report(double fraction) {
     c_.services.window.ProcessEvents();
     eventsHandled_ = Clock::now();
   }
-  if (now - start_ < kShowAfter) return;
+  if (now - start_ < kShowAfter || lineEnded_) return;
   const int percent = static_cast<int>(fraction * 100.0);
-  if (percent == percent_) return;
-  percent_ = percent;
-  const std::string text = "Rebuilding the index: " + std::to_string(percent) + " %";
-  std::fprintf(stderr, "\r%s", text.c_str());
-  std::fflush(stderr);
-  Show(text);
+  if (percent != percent_) {
+    percent_ = percent;
+    const std::string text = "Rebuilding the index: " + std::to_string(percent) + " %";
+    std::fprintf(stderr, "\r%s", text.c_str());
+    std::fflush(stderr);
+    lineOpen_ = true;
+    Show(text);
+  }
+  // The parser's own line about how the rebuild ended follows on a line of its own.
+  if (fraction >= 1.0 || cancel_.load(std::memory_order_relaxed)) {
+    EndLine();
+    lineEnded_ = true;
+  }
 }
 
 }  // namespace playback

@@ -30,6 +30,7 @@ class OpenProgress {
   static constexpr std::chrono::milliseconds kEventsEvery{25};
 
   void Show(const std::string& text);
+  void EndLine();
 
   EngineContext& c_;
   Presenter& presenter_;
@@ -37,7 +38,9 @@ class OpenProgress {
   const Clock::time_point start_ = Clock::now();
   // The first report handles the events at once.
   Clock::time_point eventsHandled_ = start_ - kEventsEvery;
-  int percent_ = -1;  // the percentage shown, -1 before any
+  int percent_ = -1;        // the percentage shown, -1 before any
+  bool lineOpen_ = false;   // a progress line on stderr waits for its newline
+  bool lineEnded_ = false;  // the scan is over: nothing more is shown
 };
 
 }  // namespace playback

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "avi/chunk_ids.h"
 #include "avi/key_frames.h"
 #include "avi/legacy_index.h"
 #include "avi/movi_scan.h"
@@ -25,9 +26,7 @@ using riff::MakeFourcc;
 
 namespace {
 
-constexpr uint32_t kRiff = MakeFourcc("RIFF");
 constexpr uint32_t kAvi = MakeFourcc("AVI ");
-constexpr uint32_t kList = MakeFourcc("LIST");
 constexpr uint32_t kHdrl = MakeFourcc("hdrl");
 constexpr uint32_t kAvih = MakeFourcc("avih");
 constexpr uint32_t kStrl = MakeFourcc("strl");
@@ -35,7 +34,6 @@ constexpr uint32_t kStrh = MakeFourcc("strh");
 constexpr uint32_t kStrf = MakeFourcc("strf");
 constexpr uint32_t kJunk = MakeFourcc("JUNK");
 constexpr uint32_t kIdx1 = MakeFourcc("idx1");
-constexpr uint32_t kMovi = MakeFourcc("movi");
 constexpr uint32_t kSmch = MakeFourcc("SMCH");
 constexpr uint32_t kVids = MakeFourcc("vids");
 constexpr uint32_t kAuds = MakeFourcc("auds");
@@ -270,10 +268,10 @@ void Parser::Walk(uint64_t position, Header header) {
         idx1Found_ = true;
         idx1Cut_ = index_.size() < uint64_t{header.size} + 4;
         break;
-      case kList:
+      case kListId:
         // The movi body is not read here: packets are reached through the indexes. INFO and
         // odml lists carry nothing that the player uses.
-        if (header.type == kMovi) {
+        if (header.type == kMoviId) {
           moviBase_ = position + 12;
           moviEnd_ = next;
         }
@@ -458,13 +456,13 @@ bool Parser::RebuildTables(const std::string& trouble) {
 
 std::unique_ptr<Movie> Parser::Run() {
   Header file;
-  if (!ReadHeader(0, file) || file.fourcc != kRiff || file.type != kAvi) {
+  if (!ReadHeader(0, file) || file.fourcc != kRiffId || file.type != kAvi) {
     return Refuse("the file does not start as a RIFF AVI file");
   }
   riffEnd_ = uint64_t{file.size} + 8;
   declaredRiffEnd_ = riffEnd_;
   Header list;
-  if (!ReadHeader(12, list) || list.fourcc != kList || list.type != kHdrl) {
+  if (!ReadHeader(12, list) || list.fourcc != kListId || list.type != kHdrl) {
     return Refuse("the first list is not the hdrl header list");
   }
   uint8_t avih[8];
@@ -485,7 +483,7 @@ std::unique_ptr<Movie> Parser::Run() {
   uint64_t position;
   Header header;
   bool read = ReadHeaderBehind(32 + uint64_t{avihSize}, avihSize, position, header);
-  while (read && header.fourcc == kList && header.type == kStrl) {
+  while (read && header.fourcc == kListId && header.type == kStrl) {
     ReadStreamList(position + 12, header.size);
     read = ReadHeaderBehind(position + 8 + uint64_t{header.size}, header.size, position, header);
   }
@@ -519,7 +517,7 @@ std::unique_ptr<Movie> Parser::Run() {
 
 int AVIFile::Probe(FileView& view) {
   uint8_t bytes[12];
-  if (view.Read(0, sizeof bytes, bytes) == sizeof bytes && LoadU32(bytes) == kRiff &&
+  if (view.Read(0, sizeof bytes, bytes) == sizeof bytes && LoadU32(bytes) == kRiffId &&
       LoadU32(bytes + 8) == kAvi) {
     return 2;
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "avi/chunk_ids.h"
 #include "common/format.h"
 #include "common/log.h"
 #include "riff/fourcc.h"
@@ -10,7 +11,6 @@
 namespace avi {
 
 using riff::LoadU32;
-using riff::MakeFourcc;
 
 namespace {
 
@@ -18,19 +18,12 @@ constexpr size_t kEntrySize = 16;
 constexpr uint32_t kKeyFrameFlag = 0x10;
 constexpr size_t kVideoSlot = 100;
 
-bool IsVideoChunk(uint32_t id) {
-  uint32_t type = id >> 16;
-  return type == (MakeFourcc("00dc") >> 16) || type == (MakeFourcc("00db") >> 16);
-}
-
 // The slot of the table an entry id goes to: 0 to 99 for audio, kVideoSlot for video; none
 // (above kVideoSlot) for anything else.
 size_t SlotOf(uint32_t id) {
   if (IsVideoChunk(id)) return kVideoSlot;
-  if ((id >> 16) != (MakeFourcc("00wb") >> 16)) return kVideoSlot + 1;
-  uint32_t tens = (id & 0xFF) - '0';
-  uint32_t ones = ((id >> 8) & 0xFF) - '0';
-  return tens < 10 && ones < 10 ? tens * 10 + ones : kVideoSlot + 1;
+  const int32_t stream = IsAudioChunk(id) ? StreamNumberOf(id) : -1;
+  return stream >= 0 ? static_cast<size_t>(stream) : kVideoSlot + 1;
 }
 
 class Distributor {

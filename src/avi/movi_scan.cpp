@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "avi/chunk_ids.h"
 #include "common/format.h"
 #include "riff/fourcc.h"
 
@@ -12,17 +13,13 @@ using riff::MakeFourcc;
 
 namespace {
 
-constexpr uint32_t kRiff = MakeFourcc("RIFF");
 constexpr uint32_t kAvix = MakeFourcc("AVIX");
-constexpr uint32_t kList = MakeFourcc("LIST");
-constexpr uint32_t kMovi = MakeFourcc("movi");
 constexpr uint32_t kRec = MakeFourcc("rec ");
 // Many small chunks are read with one read of this many bytes.
 constexpr size_t kWindowBytes = 64 * 1024;
 // Progress is reported at most once per this many bytes of the file.
 constexpr uint64_t kReportBytes = 1024 * 1024;
 
-bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 bool IsLower(uint8_t c) { return c >= 'a' && c <= 'z'; }
 
 // Any chunk the scan may step over: four printable characters. Anything else is no chunk.
@@ -87,11 +84,9 @@ uint64_t Scanner::Behind(uint64_t end, uint32_t size) {
 }
 
 void Scanner::Take(uint32_t id, uint64_t offset, uint32_t size) {
-  const uint32_t stream = ((id & 0xFF) - '0') * 10 + (((id >> 8) & 0xFF) - '0');
-  const uint32_t type = id >> 16;
-  std::vector<PacketEntry>& packets = result_.packets[stream];
-  if (static_cast<int32_t>(stream) == targets_.video &&
-      (type == (MakeFourcc("00dc") >> 16) || type == (MakeFourcc("00db") >> 16))) {
+  const int32_t stream = StreamNumberOf(id);
+  std::vector<PacketEntry>& packets = result_.packets[static_cast<size_t>(stream)];
+  if (stream == targets_.video && IsVideoChunk(id)) {
     bool key = packets.empty();
     if (!key && size != 0) {
       size_t got;
@@ -99,7 +94,7 @@ void Scanner::Take(uint32_t id, uint64_t offset, uint32_t size) {
       key = IsKeyFrame(targets_.keyRule, data, got);
     }
     packets.push_back({offset, key ? size : size | kNotKeyFrame});
-  } else if (targets_.audio[stream] && type == (MakeFourcc("00wb") >> 16)) {
+  } else if (targets_.audio[static_cast<size_t>(stream)] && IsAudioChunk(id)) {
     packets.push_back({offset, size});
   }
 }
@@ -125,13 +120,13 @@ bool Scanner::ScanList(uint64_t start, uint64_t end) {
     const uint32_t size = LoadU32(header + 4);
     const uint64_t next = position + 8 + size;
     const uint32_t type = got == 12 ? LoadU32(header + 8) : 0;
-    if ((id == kList && (type == kRec || type == kMovi)) || (id == kRiff && type == kAvix)) {
+    if ((id == kListId && (type == kRec || type == kMoviId)) || (id == kRiffId && type == kAvix)) {
       // The chunks of a `rec ` list are walked as if they stood in the movi list itself; so
       // are those of the AVIX parts that a list running to the end of the file takes in.
       position += 12;
       continue;
     }
-    if (IsDigit(header[0]) && IsDigit(header[1]) && IsLower(header[2]) && IsLower(header[3])) {
+    if (StreamNumberOf(id) >= 0 && IsLower(header[2]) && IsLower(header[3])) {
       // A size with bit 31 could not be stored in a packet table; no file here has one.
       if (next > length_ || (size & kNotKeyFrame)) {
         return Stop(common::Format("the chunk at offset %llu is cut off by the end of the file",
@@ -150,7 +145,7 @@ void Scanner::ScanExtensions(uint64_t position) {
   while (position + 12 <= length_) {
     size_t got;
     const uint8_t* header = Peek(position, 12, &got);
-    if (got < 12 || LoadU32(header) != kRiff || LoadU32(header + 8) != kAvix) return;
+    if (got < 12 || LoadU32(header) != kRiffId || LoadU32(header + 8) != kAvix) return;
     const uint32_t riffSize = LoadU32(header + 4);
     // A part whose size was never written runs to the end of the file, like such a movi list.
     const uint64_t riffEnd = riffSize > 4 ? position + 8 + riffSize : length_;
@@ -159,7 +154,7 @@ void Scanner::ScanExtensions(uint64_t position) {
       if (got < 12) return;
       const uint32_t size = LoadU32(list + 4);
       const uint64_t listEnd = size > 4 ? child + 8 + size : length_;
-      if (LoadU32(list) == kList && LoadU32(list + 8) == kMovi &&
+      if (LoadU32(list) == kListId && LoadU32(list + 8) == kMoviId &&
           (!ScanList(child + 12, listEnd) || listEnd >= length_)) {
         return;
       }

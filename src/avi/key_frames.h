@@ -9,7 +9,7 @@ namespace avi {
 // nothing: the first bytes of the packet are enough for every rule here.
 enum class KeyFrameRule {
   kEveryFrame,  // intra-only codecs and uncompressed pictures
-  kMpeg4Vop,    // MPEG-4 Part 2: the first VOP is an I-VOP
+  kMpeg4Vop,    // MPEG-4 Visual: the first VOP is an I-VOP
   kMsMpeg4,     // Microsoft MPEG-4 versions 2 and 3: the picture type leads the frame
   kH264Idr,     // H.264, Annex B or length-prefixed: an IDR slice before any other slice
   kMpegVideo,   // MPEG-1 and MPEG-2: the first picture header says I

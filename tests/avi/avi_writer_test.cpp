@@ -4,10 +4,10 @@
 
 #include "avi/avi_file.h"
 #include "avi/ffprobe_packets.h"
+#include "support/temp_dir.h"
 #include "avi_writer/demo_clip.h"
 #include "avi_writer/synthetic_movie.h"
 #include "riff/fourcc.h"
-#include "support/temp_dir.h"
 
 namespace {
 

@@ -1,7 +1,10 @@
 // Probe and parse of arbitrary bytes as an AVI file, then reads over what the parse built:
 // every video packet through its table's view, and the first audio streams raw and through
 // their decoders. All tables together must hold no more entries than the file has bytes for,
-// and reads that follow each other must join as one read would give.
+// and reads that follow each other must join as one read would give. A parse that rebuilds its
+// tables from the data reports progress rising from 0 to 1, and a parse cancelled at its first
+// report yields nothing.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,7 +35,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!view.IsOpen()) return 0;
   avi::AVIFile reader;
   if (!reader.Probe(view)) return 0;
-  std::unique_ptr<avi::Movie> movie = reader.Parse(view);
+  double last = 0.0;
+  bool reported = false;
+  std::unique_ptr<avi::Movie> movie = reader.Parse(view, {[&](double fraction) {
+                                                            if (fraction < last || fraction > 1.0)
+                                                              __builtin_trap();
+                                                            last = fraction;
+                                                            reported = true;
+                                                          },
+                                                          nullptr});
+  if (reported) {
+    std::atomic<bool> cancel{false};
+    if (reader.Parse(view, {[&](double) { cancel = true; }, &cancel})) __builtin_trap();
+  }
   if (!movie) return 0;
   if (ReservedEntries(*movie) > size / 8) __builtin_trap();
 

@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/shell.h"
 #include "app/usage.h"
+#include "platform/ui/main_window.h"
 
 namespace app {
 namespace {
@@ -51,7 +52,8 @@ int RunPlayer(int argc, char** argv, const std::function<void(Shell&)>& started)
   if (started) {
     QTimer::singleShot(0, [&] { started(shell); });
   }
-  QApplication::exec();
+  // A window closed while a file given on the command line opened has no loop to end.
+  if (shell.Window()->isVisible()) QApplication::exec();
   shell.ShutDown();
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "app/main_window_host.h"
 
+#include <QCoreApplication>
+
 #include "platform/ui/message_box.h"
 
 namespace app {
@@ -8,5 +10,7 @@ namespace app {
 void MainWindowHost::ShowMessage(const std::string& text, const std::string& caption) {
   platform::ui::ShowMessage(nullptr, text, caption);
 }
+
+void MainWindowHost::ProcessEvents() { QCoreApplication::processEvents(); }
 
 }  // namespace app

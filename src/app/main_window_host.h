@@ -13,6 +13,7 @@ class MainWindowHost final : public playback::WindowHost {
   void ShowMessage(const std::string& text, const std::string& caption) override;
   void ResizeVideoArea(int32_t width, int32_t height) override { window_.ResizeVideoArea(width, height); }
   void SetFullScreen(bool fullScreen) override { window_.SetFullScreen(fullScreen); }
+  void ProcessEvents() override;
 
  private:
   platform::ui::MainWindow& window_;

@@ -157,6 +157,8 @@ void Shell::ShutDown() {
 }
 
 void Shell::OnCommand(int command) {
+  // While an open runs, its window events come through: only Stop and Exit, which cancel it.
+  if (engine_->Opening() && command != kCmdStop && command != kCmdExit) return;
   if (RunSettingCommand(command, *settingCommands_)) return;
   switch (command) {
     case kCmdOpen:

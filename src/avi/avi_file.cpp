@@ -8,8 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "avi/chunk_ids.h"
+#include "avi/key_frames.h"
 #include "avi/legacy_index.h"
+#include "avi/movi_scan.h"
 #include "avi/odml_index.h"
+#include "common/format.h"
+#include "common/log.h"
 #include "riff/fourcc.h"
 
 namespace avi {
@@ -21,9 +26,7 @@ using riff::MakeFourcc;
 
 namespace {
 
-constexpr uint32_t kRiff = MakeFourcc("RIFF");
 constexpr uint32_t kAvi = MakeFourcc("AVI ");
-constexpr uint32_t kList = MakeFourcc("LIST");
 constexpr uint32_t kHdrl = MakeFourcc("hdrl");
 constexpr uint32_t kAvih = MakeFourcc("avih");
 constexpr uint32_t kStrl = MakeFourcc("strl");
@@ -31,7 +34,6 @@ constexpr uint32_t kStrh = MakeFourcc("strh");
 constexpr uint32_t kStrf = MakeFourcc("strf");
 constexpr uint32_t kJunk = MakeFourcc("JUNK");
 constexpr uint32_t kIdx1 = MakeFourcc("idx1");
-constexpr uint32_t kMovi = MakeFourcc("movi");
 constexpr uint32_t kSmch = MakeFourcc("SMCH");
 constexpr uint32_t kVids = MakeFourcc("vids");
 constexpr uint32_t kAuds = MakeFourcc("auds");
@@ -110,9 +112,15 @@ void BoundPictureValues(std::array<int32_t, 6>& params, const BitmapInfoHeader& 
 
 class Parser {
  public:
-  explicit Parser(FileView& view) : view_(view), length_(view.Length()), budget_(view.Length()) {}
+  Parser(FileView& view, const ParseControl& control)
+      : view_(view), control_(control), length_(view.Length()), budget_(view.Length()) {}
 
   std::unique_ptr<Movie> Run();
+  // Says why the file yields no Movie.
+  std::unique_ptr<Movie> Refuse(const std::string& why) const {
+    common::LogFailure(view_.Path(), why);
+    return nullptr;
+  }
 
  private:
   // Headers and other small reads are served from a page of the file held here, so that a
@@ -132,18 +140,26 @@ class Parser {
   void Walk(uint64_t position, Header header);
   uint64_t FindLegacyBase() const;
   // A stream's own OpenDML index replaces what idx1 said about every stream.
-  bool TakeSuperIndex(const SubChunk& chunk, bool video, PacketTable& table);
+  void TakeSuperIndex(const SubChunk& chunk, uint32_t number, bool video, PacketTable& table);
   // Only the last video stream makes the Movie; the others are read for their indexes alone.
-  bool TakeVideo(const StreamEntry& entry, bool last);
-  bool TakeAudio(const StreamEntry& entry, uint32_t number);
+  void TakeVideo(const StreamEntry& entry, uint32_t number, bool last);
+  void TakeAudio(const StreamEntry& entry, uint32_t number);
+  // Why the indexes leave the Movie's streams without all their packets, or empty.
+  std::string IndexTrouble() const;
+  // Replaces every table by what a scan of the data finds, unless it finds nothing; false when
+  // the scan was cancelled.
+  bool RebuildTables(const std::string& trouble);
   template <typename Visit>
   static void ForEachSubChunk(const std::vector<uint8_t>& area, bool evenSteps, Visit visit);
 
   FileView& view_;
+  const ParseControl& control_;
   uint64_t length_;
   mutable std::vector<uint8_t> page_;
   mutable uint64_t pageStart_ = 0;
   uint64_t riffEnd_ = 0;
+  // Where the first RIFF ends by its size field, whatever that is worth: AVIX RIFFs follow it.
+  uint64_t declaredRiffEnd_ = 0;
   uint32_t streamCount_ = 0;
   uint32_t microSecPerFrame_ = 0;
   std::vector<StreamEntry> streams_;
@@ -152,8 +168,16 @@ class Parser {
   // What idx1 offsets are added to: moviBase_, or 4 for a file whose offsets are absolute.
   uint64_t legacyBase_ = 0;
   std::vector<uint8_t> index_;
+  bool idx1Found_ = false;
+  // The idx1 chunk ends before its size says: a file cut off inside its index.
+  bool idx1Cut_ = false;
   // From the first super index on, streams take nothing from idx1.
   bool indexReleased_ = false;
+  // A super index that cannot be used whole.
+  bool superIndexBroken_ = false;
+  // The tables of the Movie's streams by stream number, which a rebuild replaces.
+  std::vector<std::pair<uint32_t, PacketTable*>> streamTables_;
+  uint32_t videoNumber_ = 0;
   // The tables of the streams that take their packets from idx1, filled in one pass at the end.
   LegacyTables legacyTables_;
   std::vector<uint8_t> chapterData_;
@@ -241,11 +265,13 @@ void Parser::Walk(uint64_t position, Header header) {
       case kIdx1:
         // The size field stays in front of the entries, as the index walkers expect.
         index_ = ReadBody(position + 4, uint64_t{header.size} + 4);
+        idx1Found_ = true;
+        idx1Cut_ = index_.size() < uint64_t{header.size} + 4;
         break;
-      case kList:
+      case kListId:
         // The movi body is not read here: packets are reached through the indexes. INFO and
         // odml lists carry nothing that the player uses.
-        if (header.type == kMovi) {
+        if (header.type == kMoviId) {
           moviBase_ = position + 12;
           moviEnd_ = next;
         }
@@ -284,30 +310,30 @@ void Parser::ForEachSubChunk(const std::vector<uint8_t>& area, bool evenSteps, V
     uint32_t size = LoadU32(area.data() + offset + 4);
     uint64_t available = area.size() - (offset + 8);
     if (available > size) available = size;
-    if (!visit(SubChunk{fourcc, size, area.data() + offset + 8, static_cast<size_t>(available)})) return;
+    visit(SubChunk{fourcc, size, area.data() + offset + 8, static_cast<size_t>(available)});
     offset += uint64_t{size} + 8;
     offset = evenSteps ? offset + (offset & 1) : SkipPad(area, offset, size);
   }
 }
 
-bool Parser::TakeSuperIndex(const SubChunk& chunk, bool video, PacketTable& table) {
+void Parser::TakeSuperIndex(const SubChunk& chunk, uint32_t number, bool video, PacketTable& table) {
   indexReleased_ = true;
-  return ReadSuperIndex(view_, chunk.body, chunk.available, video, table, budget_);
+  if (!ReadSuperIndex(view_, number, chunk.body, chunk.available, video, table, budget_))
+    superIndexBroken_ = true;
 }
 
-bool Parser::TakeVideo(const StreamEntry& entry, bool last) {
+void Parser::TakeVideo(const StreamEntry& entry, uint32_t number, bool last) {
   auto table = std::make_unique<PacketTable>(view_);
   std::optional<std::string> name;
   std::array<uint8_t, 4> colour{};
   std::array<int32_t, 6> params{0, 0, 0, 0, 1, 1};
-  bool accepted = true;
   ForEachSubChunk(entry.extra, true, [&](const SubChunk& chunk) {
     switch (chunk.fourcc) {
       case kStrn:
         name = ReadStrn(chunk);
         break;
       case kIndx:
-        accepted = TakeSuperIndex(chunk, true, *table);
+        TakeSuperIndex(chunk, number, true, *table);
         break;
       case kStrc:
         colour = {};
@@ -321,11 +347,11 @@ bool Parser::TakeVideo(const StreamEntry& entry, bool last) {
       default:
         break;
     }
-    return accepted;
   });
-  if (!accepted) return false;
-  if (!last) return true;
+  if (!last) return;
   if (!indexReleased_) legacyTables_.video = table.get();
+  streamTables_.emplace_back(number, table.get());
+  videoNumber_ = number;
 
   Movie& movie = *movie_;
   movie.name = std::move(name);
@@ -337,21 +363,19 @@ bool Parser::TakeVideo(const StreamEntry& entry, bool last) {
   movie.colourInfo = colour;
   BoundPictureValues(params, movie.Bitmap());
   movie.videoParams = params;
-  return true;
 }
 
-bool Parser::TakeAudio(const StreamEntry& entry, uint32_t number) {
+void Parser::TakeAudio(const StreamEntry& entry, uint32_t number) {
   auto table = std::make_unique<PacketTable>(view_);
   std::optional<std::string> name;
   int32_t delay = 0;
-  bool accepted = true;
   ForEachSubChunk(entry.extra, false, [&](const SubChunk& chunk) {
     switch (chunk.fourcc) {
       case kStrn:
         name = ReadStrn(chunk);
         break;
       case kIndx:
-        accepted = TakeSuperIndex(chunk, false, *table);
+        TakeSuperIndex(chunk, number, false, *table);
         break;
       case kStrd:
         if (chunk.available >= 4) {
@@ -361,10 +385,9 @@ bool Parser::TakeAudio(const StreamEntry& entry, uint32_t number) {
       default:
         break;
     }
-    return accepted;
   });
-  if (!accepted) return false;
   if (!indexReleased_ && number < legacyTables_.audio.size()) legacyTables_.audio[number] = table.get();
+  streamTables_.emplace_back(number, table.get());
 
   StreamName streamName;
   if (name) {
@@ -376,23 +399,82 @@ bool Parser::TakeAudio(const StreamEntry& entry, uint32_t number) {
   }
   movie_->audioStreams.Append(
       std::make_shared<AudioStream>(entry.format, std::move(table), std::move(streamName), delay));
+}
+
+std::string Parser::IndexTrouble() const {
+  if (superIndexBroken_) return "an OpenDML index cannot be used";
+  bool legacyUsed = legacyTables_.video != nullptr;
+  for (const PacketTable* table : legacyTables_.audio) legacyUsed = legacyUsed || table != nullptr;
+  if (!legacyUsed) return {};
+  if (!idx1Found_) return "there is no idx1 index";
+  if (idx1Cut_) return "the idx1 index is cut off";
+  // The size field and less than one whole entry.
+  if (index_.size() < 4 + 16) return "the idx1 index lists no packet";
+  return {};
+}
+
+bool Parser::RebuildTables(const std::string& trouble) {
+  ScanTargets targets;
+  if (videoNumber_ < targets.audio.size()) targets.video = static_cast<int32_t>(videoNumber_);
+  targets.keyRule = KeyFrameRuleFor(movie_->Bitmap().compression, movie_->streamHeader.fccHandler);
+  for (const auto& [number, table] : streamTables_) {
+    if (table != movie_->VideoTable() && number < targets.audio.size()) targets.audio.set(number);
+  }
+  ScanResult scan = ScanMovi(view_, {moviBase_, moviEnd_, declaredRiffEnd_}, targets, control_);
+  // A cancel that came with the last report counts as well.
+  if (scan.cancelled || control_.Cancelled()) return false;
+  size_t video = 0;
+  size_t audio = 0;
+  for (const auto& [number, table] : streamTables_) {
+    if (number >= scan.packets.size()) continue;
+    (table == movie_->VideoTable() ? video : audio) += scan.packets[number].size();
+  }
+  if (video + audio == 0) {
+    common::LogFailure(view_.Path(), trouble + ", and the movi data holds no packet of the streams either");
+    return true;
+  }
+  // Streams that chunk ids cannot name keep nothing, so that every table comes from the data.
+  static const std::vector<PacketEntry> kNone;
+  for (const auto& [number, table] : streamTables_) {
+    table->Replace(number < scan.packets.size() ? scan.packets[number] : kNone);
+  }
+  std::string said =
+      common::Format("%s: packet tables rebuilt from the movi data, %zu video and %zu audio packets",
+                     trouble.c_str(), video, audio);
+  if (!scan.stop.empty()) said += "; " + scan.stop;
+  common::LogFailure(view_.Path(), said);
+  if (targets.keyRule == KeyFrameRule::kFirstOnly && video > 1) {
+    const uint32_t code = movie_->Bitmap().compression;
+    common::LogFailure(
+        view_.Path(),
+        common::Format("no key-frame test for video of code %.4s: only the first frame counts as "
+                       "a key frame, so seeking decodes from the start",
+                       reinterpret_cast<const char*>(&code)));
+  }
   return true;
 }
 
 std::unique_ptr<Movie> Parser::Run() {
   Header file;
-  if (!ReadHeader(0, file) || file.fourcc != kRiff || file.type != kAvi) return nullptr;
+  if (!ReadHeader(0, file) || file.fourcc != kRiffId || file.type != kAvi) {
+    return Refuse("the file does not start as a RIFF AVI file");
+  }
   riffEnd_ = uint64_t{file.size} + 8;
+  declaredRiffEnd_ = riffEnd_;
   Header list;
-  if (!ReadHeader(12, list) || list.fourcc != kList || list.type != kHdrl) return nullptr;
+  if (!ReadHeader(12, list) || list.fourcc != kListId || list.type != kHdrl) {
+    return Refuse("the first list is not the hdrl header list");
+  }
   uint8_t avih[8];
-  if (!ReadExact(24, sizeof avih, avih) || LoadU32(avih) != kAvih) return nullptr;
+  if (!ReadExact(24, sizeof avih, avih) || LoadU32(avih) != kAvih) {
+    return Refuse("the header list does not start with the avih main header");
+  }
   uint32_t avihSize = LoadU32(avih + 4);
   uint8_t streams[4];
   uint8_t period[4];
   if (avihSize < kStreamsOffset + 4 || !ReadExact(32 + kStreamsOffset, 4, streams) ||
       !ReadExact(32, 4, period)) {
-    return nullptr;
+    return Refuse(common::Format("the avih main header of %u bytes ends before its stream count", avihSize));
   }
   streamCount_ = std::min(LoadU32(streams), kMaxStreams);
   microSecPerFrame_ = LoadU32(period);
@@ -401,7 +483,7 @@ std::unique_ptr<Movie> Parser::Run() {
   uint64_t position;
   Header header;
   bool read = ReadHeaderBehind(32 + uint64_t{avihSize}, avihSize, position, header);
-  while (read && header.fourcc == kList && header.type == kStrl) {
+  while (read && header.fourcc == kListId && header.type == kStrl) {
     ReadStreamList(position + 12, header.size);
     read = ReadHeaderBehind(position + 8 + uint64_t{header.size}, header.size, position, header);
   }
@@ -414,16 +496,19 @@ std::unique_ptr<Movie> Parser::Run() {
   for (size_t i = 0; i < streams_.size(); ++i) {
     if (streams_[i].header.fccType == kVids) lastVideo = i;
   }
-  if (lastVideo == streams_.size()) return nullptr;
+  if (lastVideo == streams_.size()) {
+    return Refuse(common::Format("none of the %zu streams is a video stream", streams_.size()));
+  }
   for (uint32_t i = 0; i < streams_.size(); ++i) {
     const StreamEntry& entry = streams_[i];
-    bool accepted = true;
-    if (entry.header.fccType == kVids) accepted = TakeVideo(entry, i == lastVideo);
-    if (entry.header.fccType == kAuds) accepted = TakeAudio(entry, i);
-    if (!accepted) return nullptr;
+    if (entry.header.fccType == kVids) TakeVideo(entry, i, i == lastVideo);
+    if (entry.header.fccType == kAuds) TakeAudio(entry, i);
   }
   // What idx1 gives goes to the streams before the first super index, all in one pass.
   if (index_.size() > 4) TakeLegacyPackets({index_, legacyBase_, moviEnd_}, view_, legacyTables_, budget_);
+  const std::string trouble = IndexTrouble();
+  if (!trouble.empty() && !RebuildTables(trouble))
+    return Refuse("opening cancelled while rebuilding the index");
   if (hasChapters_) movie_->chapters = ChapterTable::FromChunk(chapterData_.data(), chapterData_.size());
   return std::move(movie_);
 }
@@ -432,17 +517,23 @@ std::unique_ptr<Movie> Parser::Run() {
 
 int AVIFile::Probe(FileView& view) {
   uint8_t bytes[12];
-  if (view.Read(0, sizeof bytes, bytes) != sizeof bytes) return 0;
-  return LoadU32(bytes) == kRiff && LoadU32(bytes + 8) == kAvi ? 2 : 0;
+  if (view.Read(0, sizeof bytes, bytes) == sizeof bytes && LoadU32(bytes) == kRiffId &&
+      LoadU32(bytes + 8) == kAvi) {
+    return 2;
+  }
+  // A path that could not be opened has said so already.
+  if (view.IsOpen()) common::LogFailure(view.Path(), "not an AVI file: it does not start with RIFF ... AVI");
+  return 0;
 }
 
-std::unique_ptr<Movie> AVIFile::Parse(FileView& view) {
+std::unique_ptr<Movie> AVIFile::Parse(FileView& view, const ParseControl& control) {
+  Parser parser(view, control);
   // The tables are bounded by the file, but a file can still ask for more than the process has;
   // then it is refused like any other file that cannot be read.
   try {
-    return Parser(view).Run();
+    return parser.Run();
   } catch (const std::bad_alloc&) {
-    return nullptr;
+    return parser.Refuse("not enough memory for the packet tables");
   }
 }
 

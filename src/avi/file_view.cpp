@@ -29,6 +29,11 @@ uint32_t FileView::Read(uint64_t offset, uint32_t count, void* destination) cons
   return file_->ReadAt(start_ + offset, count, destination);
 }
 
+const std::string& FileView::Path() const {
+  static const std::string kNone;
+  return file_ ? file_->Path() : kNone;
+}
+
 const std::string* FileView::BaseName8() const {
   return file_ && !file_->Wide() ? &file_->BaseName8() : nullptr;
 }

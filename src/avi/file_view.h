@@ -27,6 +27,8 @@ class FileView {
   // read; 0 at or past the end and on any failure.
   uint32_t Read(uint64_t offset, uint32_t count, void* destination) const;
 
+  // The path the file was opened by, in UTF-8; empty for an empty view.
+  const std::string& Path() const;
   // The file's base name in the form it was opened with; none in the other form.
   const std::string* BaseName8() const;
   const std::u16string* BaseName16() const;

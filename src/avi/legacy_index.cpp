@@ -1,13 +1,16 @@
 #include "avi/legacy_index.h"
 
 #include <algorithm>
+#include <string>
 
+#include "avi/chunk_ids.h"
+#include "common/format.h"
+#include "common/log.h"
 #include "riff/fourcc.h"
 
 namespace avi {
 
 using riff::LoadU32;
-using riff::MakeFourcc;
 
 namespace {
 
@@ -15,19 +18,12 @@ constexpr size_t kEntrySize = 16;
 constexpr uint32_t kKeyFrameFlag = 0x10;
 constexpr size_t kVideoSlot = 100;
 
-bool IsVideoChunk(uint32_t id) {
-  uint32_t type = id >> 16;
-  return type == (MakeFourcc("00dc") >> 16) || type == (MakeFourcc("00db") >> 16);
-}
-
 // The slot of the table an entry id goes to: 0 to 99 for audio, kVideoSlot for video; none
 // (above kVideoSlot) for anything else.
 size_t SlotOf(uint32_t id) {
   if (IsVideoChunk(id)) return kVideoSlot;
-  if ((id >> 16) != (MakeFourcc("00wb") >> 16)) return kVideoSlot + 1;
-  uint32_t tens = (id & 0xFF) - '0';
-  uint32_t ones = ((id >> 8) & 0xFF) - '0';
-  return tens < 10 && ones < 10 ? tens * 10 + ones : kVideoSlot + 1;
+  const int32_t stream = IsAudioChunk(id) ? StreamNumberOf(id) : -1;
+  return stream >= 0 ? static_cast<size_t>(stream) : kVideoSlot + 1;
 }
 
 class Distributor {
@@ -42,21 +38,29 @@ class Distributor {
   void Run(uint64_t& budget);
 
  private:
+  // Notes an entry that does not say what its chunk is; the first one is told on stderr.
+  void Note(size_t i, const std::string& what);
   PacketTable* TableOf(uint32_t id) const {
     size_t slot = SlotOf(id);
     return slot <= kVideoSlot ? tables_[slot] : nullptr;
   }
   // The entry's size, or what its chunk header says when the size runs on past it.
-  uint32_t CheckedSize(size_t i) const;
+  uint32_t CheckedSize(size_t i);
 
   const LegacyIndex& legacy_;
   const FileView& view_;
   const uint8_t* entries_;
   size_t count_;
   std::array<PacketTable*, kVideoSlot + 1> tables_{};
+  std::string firstProblem_;
+  size_t problems_ = 0;
 };
 
-uint32_t Distributor::CheckedSize(size_t i) const {
+void Distributor::Note(size_t i, const std::string& what) {
+  if (problems_++ == 0) firstProblem_ = common::Format("idx1 entry %zu ", i) + what;
+}
+
+uint32_t Distributor::CheckedSize(size_t i) {
   const uint8_t* entry = entries_ + i * kEntrySize;
   uint32_t size = LoadU32(entry + 12);
   uint64_t header = legacy_.base + LoadU32(entry + 8) - 4;
@@ -70,9 +74,18 @@ uint32_t Distributor::CheckedSize(size_t i) const {
   }
   if (!suspect) return size;
   uint8_t found[8];
-  if (view_.Read(header, sizeof found, found) != sizeof found || LoadU32(found) != LoadU32(entry)) return 0;
+  if (header + sizeof found > length) {
+    Note(i, "points past the end of the file");
+    return 0;
+  }
+  if (view_.Read(header, sizeof found, found) != sizeof found || LoadU32(found) != LoadU32(entry)) {
+    Note(i, "does not point at a chunk of its id");
+    return 0;
+  }
   uint64_t available = data < length ? length - data : 0;
-  return static_cast<uint32_t>(std::min<uint64_t>({size, LoadU32(found + 4), available}));
+  uint32_t checked = static_cast<uint32_t>(std::min<uint64_t>({size, LoadU32(found + 4), available}));
+  if (checked != size) Note(i, common::Format("claims %u bytes for a chunk of %u", size, checked));
+  return checked;
 }
 
 void Distributor::Run(uint64_t& budget) {
@@ -92,6 +105,12 @@ void Distributor::Run(uint64_t& budget) {
     ++taken;
   }
   budget -= taken * kEntrySize;
+  if (stop < count_) {
+    common::LogFailure(view_.Path(),
+                       common::Format("idx1 lists more packets than the file can hold; from entry "
+                                      "%zu on they are not read",
+                                      stop));
+  }
   for (size_t slot = 0; slot <= kVideoSlot; ++slot) {
     if (counts[slot]) tables_[slot]->Reserve(counts[slot]);
   }
@@ -109,6 +128,12 @@ void Distributor::Run(uint64_t& budget) {
     } else {
       table->Append(offset, size);
     }
+  }
+  if (problems_ == 1) common::LogFailure(view_.Path(), firstProblem_);
+  if (problems_ > 1) {
+    common::LogFailure(view_.Path(),
+                       common::Format("%s (and %zu more entries that do not match their chunks)",
+                                      firstProblem_.c_str(), problems_ - 1));
   }
 }
 

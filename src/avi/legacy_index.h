@@ -32,7 +32,8 @@ struct LegacyTables {
 // to `budget` at 16 bytes an entry (the size of the entries in the file). A size that would run
 // past the end of the file or of the movi list, or into the next chunk listed, is checked
 // against the chunk header it points at: the header's own size stands, and an entry whose
-// header is missing or of another chunk keeps its place with no data.
+// header is missing or of another chunk keeps its place with no data. What does not match is
+// said on stderr, once for the whole index.
 void TakeLegacyPackets(const LegacyIndex& legacy, const FileView& view, LegacyTables& tables,
                        uint64_t& budget);
 

@@ -1,8 +1,11 @@
 #include "avi/odml_index.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
+#include "common/format.h"
+#include "common/log.h"
 #include "riff/fourcc.h"
 
 namespace avi {
@@ -19,12 +22,25 @@ constexpr size_t kStandardHeaderSize = 32;
 constexpr size_t kStandardEntrySize = 8;
 constexpr uint8_t kIndexOfIndexes = 0;
 
+// Says why the index of `stream` is not used whole; false for the caller to return.
+bool Unusable(const FileView& view, uint32_t stream, const std::string& why) {
+  common::LogFailure(view.Path(), common::Format("stream %u: ", stream) + why);
+  return false;
+}
+
 }  // namespace
 
-bool ReadSuperIndex(const FileView& view, const uint8_t* body, size_t size, bool video, PacketTable& table,
-                    uint64_t& budget) {
-  if (size < kSuperHeaderSize) return false;
-  if (LoadU16(body) != 4 || body[3] != kIndexOfIndexes) return false;
+bool ReadSuperIndex(const FileView& view, uint32_t stream, const uint8_t* body, size_t size, bool video,
+                    PacketTable& table, uint64_t& budget) {
+  if (size < kSuperHeaderSize) {
+    return Unusable(view, stream, common::Format("the indx super index of %zu bytes is too short", size));
+  }
+  if (LoadU16(body) != 4 || body[3] != kIndexOfIndexes) {
+    return Unusable(view, stream,
+                    common::Format("the indx super index has %u-long entries of index type %u, not 4-long "
+                                   "entries of index type 0",
+                                   LoadU16(body), body[3]));
+  }
   uint64_t entries = LoadU32(body + 4);
   // Entries the body does not hold are not there.
   uint64_t present = (size - kSuperHeaderSize) / kSuperEntrySize;
@@ -36,11 +52,13 @@ bool ReadSuperIndex(const FileView& view, const uint8_t* body, size_t size, bool
   uint64_t readable = 0;
   uint64_t charged = 0;
   uint64_t expected = 0;
+  bool pastTheEnd = false;
   for (; readable < entries; ++readable) {
     const uint8_t* entry = body + kSuperHeaderSize + readable * kSuperEntrySize;
     uint64_t offset = LoadU64(entry);
     uint32_t chunkSize = LoadU32(entry + 8);
-    if (offset >= length || chunkSize > length - offset || chunkSize > budget - charged) break;
+    pastTheEnd = offset >= length || chunkSize > length - offset;
+    if (pastTheEnd || chunkSize > budget - charged) break;
     charged += chunkSize;
     if (chunkSize > kStandardHeaderSize) expected += (chunkSize - kStandardHeaderSize) / kStandardEntrySize;
   }
@@ -53,11 +71,21 @@ bool ReadSuperIndex(const FileView& view, const uint8_t* body, size_t size, bool
     uint64_t offset = LoadU64(entry);
     uint32_t chunkSize = LoadU32(entry + 8);
     chunk.resize(chunkSize);
-    if (view.Read(offset, chunkSize, chunk.data()) != chunkSize) return true;
-    if (chunkSize < kStandardHeaderSize) return false;
+    if (view.Read(offset, chunkSize, chunk.data()) != chunkSize) {
+      return Unusable(
+          view, stream,
+          common::Format("the standard index of indx entry %llu cannot be read", (unsigned long long)e));
+    }
     const uint8_t* head = chunk.data();
-    uint32_t cb = LoadU32(head + 4);
-    if ((cb != chunkSize - 8 && cb != chunkSize) || head[10] != 0 || LoadU16(head + 8) != 2) return false;
+    if (chunkSize < kStandardHeaderSize ||
+        (LoadU32(head + 4) != chunkSize - 8 && LoadU32(head + 4) != chunkSize) || head[10] != 0 ||
+        LoadU16(head + 8) != 2) {
+      return Unusable(
+          view, stream,
+          common::Format("indx entry %llu does not point at a standard index of 2-long frame entries "
+                         "that fills its %u bytes",
+                         (unsigned long long)e, chunkSize));
+    }
     uint64_t base = LoadU64(head + 20);
     size_t count = (chunkSize - kStandardHeaderSize) / kStandardEntrySize;
     for (size_t i = 0; i < count; ++i) {
@@ -74,6 +102,17 @@ bool ReadSuperIndex(const FileView& view, const uint8_t* body, size_t size, bool
       uint32_t bytes = static_cast<uint32_t>(std::min<uint64_t>(packetSize & ~kNotKeyFrame, available));
       table.Append(at, video ? bytes | (packetSize & kNotKeyFrame) : bytes);
     }
+  }
+  if (pastTheEnd) {
+    return Unusable(
+        view, stream,
+        common::Format("indx entry %llu points past the end of the file", (unsigned long long)readable));
+  }
+  if (readable < entries) {
+    common::LogFailure(view.Path(),
+                       common::Format("stream %u: the indx super index lists more index data than the "
+                                      "file holds; from entry %llu on it is not read",
+                                      stream, (unsigned long long)readable));
   }
   return true;
 }

@@ -13,4 +13,8 @@ void PacketTable::Append(uint64_t offset, uint32_t size) {
 
 void PacketTable::Reserve(size_t count) { entries_.reserve(entries_.size() + count); }
 
+void PacketTable::Replace(const std::vector<PacketEntry>& entries) {
+  entries_ = std::vector<PacketEntry>(entries.begin(), entries.end());
+}
+
 }  // namespace avi

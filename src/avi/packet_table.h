@@ -19,6 +19,8 @@ class PacketTable {
   // Makes room for `count` more entries at once, so that a table of known size is built
   // without over-allocation.
   void Reserve(size_t count);
+  // Replaces every entry by `entries`, holding no more room than they take.
+  void Replace(const std::vector<PacketEntry>& entries);
 
   size_t Count() const { return entries_.size(); }
   // The stored size of entry j, bit 31 included.

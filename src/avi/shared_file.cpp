@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 
+#include "common/log.h"
 #include "common/text_encoding.h"
 
 namespace avi {
@@ -22,15 +24,20 @@ String BaseNameOf(const String& path) {
 
 std::shared_ptr<SharedFile> SharedFile::OpenNative(const std::string& nativePath) {
   int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    common::LogFailure(nativePath, std::string("cannot open: ") + std::strerror(errno));
+    return nullptr;
+  }
   off_t end = ::lseek(fd, 0, SEEK_END);
   if (end < 0) {
+    common::LogFailure(nativePath, std::string("cannot find the size: ") + std::strerror(errno));
     ::close(fd);
     return nullptr;
   }
   // The handle now stands at the end; the first read seeks back.
   std::shared_ptr<SharedFile> file(new SharedFile(fd, static_cast<uint64_t>(end)));
   file->position_ = static_cast<uint64_t>(end);
+  file->path_ = nativePath;
   return file;
 }
 

@@ -12,7 +12,8 @@ namespace avi {
 // position lets consecutive reads from the same place skip the seek.
 class SharedFile {
  public:
-  // Opens read-only; none when the path cannot be opened or its size cannot be found.
+  // Opens read-only; none, said on stderr, when the path cannot be opened or its size cannot be
+  // found.
   static std::shared_ptr<SharedFile> Open(const std::string& path);
   static std::shared_ptr<SharedFile> Open(const std::u16string& path);
 
@@ -22,6 +23,8 @@ class SharedFile {
 
   uint64_t Size() const { return size_; }
   bool Wide() const { return wide_; }
+  // The path as opened, in UTF-8: how messages name the file.
+  const std::string& Path() const { return path_; }
   // The path's part after its last separator; only the one matching the way it was opened is set.
   const std::string& BaseName8() const { return baseName8_; }
   const std::u16string& BaseName16() const { return baseName16_; }
@@ -38,6 +41,7 @@ class SharedFile {
   uint64_t position_ = 0;
   common::Lock lock_;
   bool wide_ = false;
+  std::string path_;
   std::string baseName8_;
   std::u16string baseName16_;
 };

@@ -36,8 +36,14 @@ class Engine {
   void StopThreads();
 
   void Open(const FileName& name);
+  // An open is under way: the window's events reach the shell from inside it.
+  bool Opening() const { return opener_.Opening(); }
   void Play() { control_.Play(); }
-  void Stop() { control_.Stop(); }
+  // Also cancels an open under way.
+  void Stop() {
+    opener_.Cancel();
+    control_.Stop();
+  }
   // Seeks to the clock's time plus `deltaMs`, not below 0.
   void SeekBy(int32_t deltaMs);
   void Seek(int32_t ms) { control_.Seek(ms); }

@@ -1,15 +1,14 @@
 #include "playback/file_opener.h"
 
-#include <cstdio>
 #include <span>
 
-#include "avi/avi_file.h"
 #include "avi/file_view.h"
 #include "color/channel_tables.h"
 #include "color/colour_state.h"
 #include "color/level_tables.h"
 #include "playback/busy_scope.h"
 #include "playback/colour_refresh.h"
+#include "playback/open_progress.h"
 #include "playback/show_one_frame.h"
 #include "scale/normal_quality_converter.h"
 
@@ -70,7 +69,20 @@ void FileOpener::Unload() {
   c_.ring.shownFrame = 0;
 }
 
+std::unique_ptr<avi::Movie> FileOpener::Parse(avi::AVIFile& reader, avi::FileView& view) {
+  opening_ = true;
+  cancel_.store(false, std::memory_order_relaxed);
+  std::unique_ptr<avi::Movie> movie;
+  {
+    OpenProgress progress(c_, presenter_, cancel_);
+    movie = reader.Parse(view, {[&progress](double fraction) { progress.Report(fraction); }, &cancel_});
+  }
+  opening_ = false;
+  return movie;
+}
+
 void FileOpener::Open(const FileName& name) {
+  if (opening_) return;
   avi::FileView view = name.isWide ? avi::FileView::Open(name.wide) : avi::FileView::Open(name.narrow);
   avi::AVIFile reader;
   if (!view.IsOpen() || reader.Probe(view) == 0) {
@@ -80,11 +92,10 @@ void FileOpener::Open(const FileName& name) {
   control_.Stop();
   Unload();
 
+  // The parser says on stderr why a file yields nothing.
+  std::unique_ptr<avi::Movie> movie = Parse(reader, view);
   const bool fullScreen = c_.presentation.fullScreen.load(std::memory_order_relaxed) != 0;
-  std::unique_ptr<avi::Movie> movie = reader.Parse(view);
   if (movie == nullptr) {
-    std::fprintf(stderr, "vistrel: %s: no video stream, or an index that cannot be read\n",
-                 name.Path().c_str());
     modes_.RebuildSurfaces(fullScreen);
     return;
   }

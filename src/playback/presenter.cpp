@@ -127,8 +127,17 @@ PresentationRecord Presenter::Record() const {
 
 void Presenter::Clear() {
   DisplayObjects& display = c_.services.display;
+  // With nothing loaded no picture follows to cover the cleared area, so the on-screen display
+  // (how an open is getting on) is drawn straight onto it. The decoder changes only while
+  // presentation is suspended, never inside this call.
+  const bool nothingLoaded = c_.file.decoder == nullptr;
   if (c_.presentation.fullScreen.load(std::memory_order_relaxed) != 0) {
-    if (display.backBuffer != nullptr) display.backBuffer->Fill(nullptr, 0);
+    if (display.backBuffer == nullptr) return;
+    display.backBuffer->Fill(nullptr, 0);
+    if (nothingLoaded) {
+      DrawOverlay(*display.backBuffer);
+      PresentFullScreen();
+    }
     return;
   }
   if (display.primary == nullptr) return;
@@ -138,6 +147,7 @@ void Presenter::Clear() {
     display.primary->Fill(&client, 0);
   }
   if ((c_.presentation.presentRequest.load(std::memory_order_acquire) & kRequestPresent) == 0) {
+    if (nothingLoaded) DrawOverlay(*display.primary);
     display.primary->Present();
   }
 }

@@ -18,6 +18,9 @@ class WindowHost {
   virtual void ResizeVideoArea(int32_t width, int32_t height) = 0;
   // Full screen: no frame, no menu, the whole screen. Windowed: frame and menu back.
   virtual void SetFullScreen(bool fullScreen) = 0;
+  // Handles the window's pending events (commands, closing, repaints) from inside a long task on
+  // the user-interface thread.
+  virtual void ProcessEvents() = 0;
 };
 
 }  // namespace playback

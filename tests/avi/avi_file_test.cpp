@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "avi/parse_fixture.h"
 
 namespace {
@@ -203,10 +205,11 @@ TEST_F(AviFileTest, ChaptersAndTheWalkBehindAnOddChunk) {
 
 TEST_F(AviFileTest, ShortIndexesAndDegenerateChunksEndQuietly) {
   Movi movi = MakeMovi({{"00dc", Text("f")}});
-  // An idx1 of 4 bytes or less is no index.
+  // An idx1 of 4 bytes or less is no index: the packets come from the movi data instead.
   auto tiny = Parse(Riff(Cat({Hdrl(1, VideoStrl()), movi.list, Chunk("idx1", Zeros(4))})));
   ASSERT_NE(tiny, nullptr);
-  EXPECT_EQ(tiny->VideoTable()->Count(), 0u);
+  ASSERT_EQ(tiny->VideoTable()->Count(), 1u);
+  EXPECT_EQ(Data(*tiny->VideoTable(), 0), Text("f"));
 
   // Thousands of empty chunks and lists, then the index: the walk gets through them.
   Bytes filler;
@@ -306,24 +309,38 @@ TEST_F(OdmlTest, IndexBeforeTheFirstIndxStillComesFromIdx1) {
   EXPECT_EQ(movie->audioStreams.Get(0)->PacketTables().Get(0)->Count(), 0u);
 }
 
-TEST_F(OdmlTest, BadIndexesRefuseTheFile) {
-  uint64_t start = TailStart(1, 0);
-  auto parseWith = [&](const Bytes& ix) {
-    return Parse(Build({{start, static_cast<uint32_t>(ix.size())}}, {}, ix));
+TEST_F(OdmlTest, BadIndexesGiveWayToTheMoviData) {
+  // The movi list holds one frame; a usable standard index puts its own packet at 100.
+  Movi movi = MakeMovi({{"00dc", Text("v0")}});
+  uint64_t ixAt = TailStart(1, 0) + movi.list.size();
+  auto firstPacket = [&](const Bytes& ix) -> std::optional<avi::PacketEntry> {
+    auto movie = Parse(Build({{ixAt, static_cast<uint32_t>(ix.size())}}, {}, Cat({movi.list, ix})));
+    if (!movie || movie->VideoTable()->Count() != 1) return std::nullopt;
+    return (*movie->VideoTable())[0];
   };
-  EXPECT_NE(parseWith(StandardIndex(0, {{100, 1}})), nullptr);
-  EXPECT_EQ(parseWith(StandardIndex(0, {{100, 1}}, false, 4)), nullptr);
-  EXPECT_EQ(parseWith(StandardIndex(0, {{100, 1}}, false, 2, 1)), nullptr);
+  const uint64_t frameAt = TailStart(1, 0) + 12 + 8;  // behind the list header and the chunk header
+  auto good = firstPacket(StandardIndex(0, {{100, 1}}));
+  ASSERT_TRUE(good);
+  EXPECT_EQ(good->offset, 100u);
   Bytes wrongCb = StandardIndex(0, {{100, 1}});
   wrongCb[4] += 4;
-  EXPECT_EQ(parseWith(wrongCb), nullptr);
+  for (const Bytes& ix :
+       {StandardIndex(0, {{100, 1}}, false, 4), StandardIndex(0, {{100, 1}}, false, 2, 1), wrongCb}) {
+    auto rebuilt = firstPacket(ix);
+    ASSERT_TRUE(rebuilt);
+    EXPECT_EQ(rebuilt->offset, frameAt);
+    EXPECT_EQ(rebuilt->size, 2u);
+  }
 
-  Movi movi = MakeMovi({});
-  auto withSuper = [&](const Bytes& indx) { return Parse(Riff(Cat({Hdrl(1, VideoStrl(indx)), movi.list}))); };
-  EXPECT_NE(withSuper(SuperIndex({})), nullptr);
-  EXPECT_EQ(withSuper(SuperIndex({}, 2)), nullptr);
-  EXPECT_EQ(withSuper(SuperIndex({}, 4, 1)), nullptr);
-  EXPECT_EQ(withSuper(Chunk("indx", Zeros(10))), nullptr);
+  auto withSuper = [&](const Bytes& indx) {
+    auto movie = Parse(Riff(Cat({Hdrl(1, VideoStrl(indx)), movi.list})));
+    return movie ? movie->VideoTable()->Count() : size_t{99};
+  };
+  // A super index listing nothing is a stream without packets; a broken one is none at all.
+  EXPECT_EQ(withSuper(SuperIndex({})), 0u);
+  EXPECT_EQ(withSuper(SuperIndex({}, 2)), 1u);
+  EXPECT_EQ(withSuper(SuperIndex({}, 4, 1)), 1u);
+  EXPECT_EQ(withSuper(Chunk("indx", Zeros(10))), 1u);
 }
 
 TEST_F(OdmlTest, UnreadableChunksEndTheSuperIndexQuietly) {

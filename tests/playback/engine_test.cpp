@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "audio/ks/ks_renderer.h"
 #include "support/temp_dir.h"
@@ -74,6 +75,38 @@ TEST_F(EngineTest, AFileThatIsNoAviKeepsTheLoadedOne) {
   EXPECT_TRUE(h.Engine().HasDecoder());
   ASSERT_EQ(h.Host().Messages().size(), 1u);
   EXPECT_EQ(h.Host().Messages()[0], (std::pair<std::string, std::string>{"Unsupported file", "Open"}));
+}
+
+// The clip at `path` with its idx1 cut off, as a recording that stopped leaves it.
+std::string WithoutIndex(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes.substr(0, bytes.rfind("idx1"));
+  return path;
+}
+
+TEST_F(EngineTest, AFileWithoutIndexOpensAndStopAmongTheWindowsEventsCancelsIt) {
+  EngineHarness h;
+  int events = 0;
+  h.Host().onProcessEvents = [&] { ++events; };
+  h.Open(WithoutIndex(Clip({.frames = 6})));
+  ASSERT_TRUE(h.Engine().HasDecoder());
+  EXPECT_EQ(h.Context().file.movie->VideoTable()->Count(), 6u);
+  EXPECT_GE(events, 1);
+
+  // Another open asked for meanwhile is not taken; Stop leaves nothing loaded and says nothing.
+  h.Host().onProcessEvents = [&] {
+    h.Engine().Open(playback::FileName::Narrow(Clip({.frames = 3}, "other.avi")));
+    h.Engine().Stop();
+  };
+  h.Open(WithoutIndex(Clip({.frames = 6}, "second.avi")));
+  EXPECT_FALSE(h.Engine().HasDecoder());
+  EXPECT_FALSE(h.Engine().Opening());
+  EXPECT_TRUE(h.Host().Messages().empty());
+
+  h.Host().onProcessEvents = nullptr;
+  h.Open(Clip({.frames = 3}));
+  EXPECT_TRUE(h.Engine().HasDecoder());
 }
 
 TEST_F(EngineTest, AFileWithoutSoundPlaysEveryFrameOnceAndStops) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -25,6 +26,12 @@ class RecordingWindowHost final : public playback::WindowHost {
     std::lock_guard lock(mutex_);
     fullScreenCalls_.push_back(fullScreen);
   }
+  void ProcessEvents() override {
+    if (onProcessEvents) onProcessEvents();
+  }
+
+  // What the window's events do while a long task lets them through.
+  std::function<void()> onProcessEvents;
 
   std::vector<std::pair<std::string, std::string>> Messages() const {
     std::lock_guard lock(mutex_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 extern "C" {
@@ -20,6 +21,9 @@ struct CodecChoice {
     kBlocks,
     // Sample codecs: any whole number of blocks makes a packet.
     kSamples,
+    // Only the container's packets mark where one ends: neither a frame header nor a fixed
+    // block size does.
+    kPackets,
   };
 
   AVCodecID codec = AV_CODEC_ID_NONE;
@@ -35,7 +39,8 @@ inline constexpr uint32_t kMaxSampleRate = 384000;
 inline constexpr uint32_t kMaxByteRate = 8u << 20;
 
 // The codec for `format` (a WaveFormat followed by its cbSize extra bytes) through FFmpeg's
-// RIFF tag table. False when none decodes it here or the fields are out of range.
-bool ChooseCodec(const riff::WaveFormat* format, CodecChoice* choice);
+// RIFF tag table. False when none decodes it here or the fields are out of range; then `why`,
+// when given, says which.
+bool ChooseCodec(const riff::WaveFormat* format, CodecChoice* choice, std::string* why = nullptr);
 
 }  // namespace platform::acm

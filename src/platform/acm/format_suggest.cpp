@@ -25,4 +25,10 @@ int SuggestFormat(const riff::WaveFormat* source, riff::WaveFormat* destination,
   return kOk;
 }
 
+bool IsSuggestedFormat(const riff::WaveFormat& source, const riff::WaveFormat& destination) {
+  return destination.formatTag == 1 && destination.bitsPerSample == 16 &&
+         destination.channels == source.channels && destination.samplesPerSec == source.samplesPerSec &&
+         destination.blockAlign == destination.channels * 2;
+}
+
 }  // namespace platform::acm

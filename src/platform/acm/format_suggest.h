@@ -15,4 +15,7 @@ uint32_t MaxFormatSize();
 int SuggestFormat(const riff::WaveFormat* source, riff::WaveFormat* destination, uint32_t destinationSize,
                   uint32_t flags);
 
+// Whether `destination` is the format SuggestFormat gives for `source`.
+bool IsSuggestedFormat(const riff::WaveFormat& source, const riff::WaveFormat& destination);
+
 }  // namespace platform::acm

@@ -71,24 +71,34 @@ bool PcmSink::Configure(const AVFrame* frame) {
   return true;
 }
 
-uint32_t PcmSink::Write(const AVFrame* frame, uint8_t* destination, uint32_t room, bool* ok) {
-  *ok = frame->nb_samples > 0 && frame->sample_rate > 0 && Configure(frame);
-  if (!*ok) return 0;
+int64_t PcmSink::Convert(const AVFrame* frame) {
+  if (frame->nb_samples <= 0 || frame->sample_rate <= 0 || !Configure(frame)) return -1;
   int capacity = swr_get_out_samples(swr_.get(), frame->nb_samples);
   if (capacity <= 0) return 0;
   converted_.resize(static_cast<size_t>(capacity) * frameBytes_);
   uint8_t* out = converted_.data();
   int samples = swr_convert(swr_.get(), &out, capacity, const_cast<const uint8_t**>(frame->extended_data),
                             frame->nb_samples);
-  if (samples <= 0) {
-    *ok = samples == 0;
-    return 0;
-  }
-  uint32_t bytes = static_cast<uint32_t>(samples) * frameBytes_;
+  if (samples < 0) return -1;
+  return int64_t{samples} * frameBytes_;
+}
+
+uint32_t PcmSink::Write(const AVFrame* frame, uint8_t* destination, uint32_t room, bool* ok) {
+  int64_t converted = Convert(frame);
+  *ok = converted >= 0;
+  if (converted <= 0) return 0;
+  uint32_t bytes = static_cast<uint32_t>(converted);
   uint32_t take = std::min(bytes, room - room % frameBytes_);
   std::memcpy(destination, converted_.data(), take);
   waiting_.insert(waiting_.end(), converted_.begin() + take, converted_.begin() + bytes);
   return take;
+}
+
+bool PcmSink::Append(const AVFrame* frame, std::vector<uint8_t>* out) {
+  int64_t converted = Convert(frame);
+  if (converted < 0) return false;
+  out->insert(out->end(), converted_.begin(), converted_.begin() + converted);
+  return true;
 }
 
 }  // namespace platform::acm

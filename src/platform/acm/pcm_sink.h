@@ -26,6 +26,8 @@ class PcmSink {
   // Converts `frame`, writing into destination up to `room` bytes and keeping the rest.
   // Returns the bytes written; false in `ok` when the frame cannot be converted.
   uint32_t Write(const AVFrame* frame, uint8_t* destination, uint32_t room, bool* ok);
+  // Converts `frame` and appends all of it to `out`; false when it cannot be converted.
+  bool Append(const AVFrame* frame, std::vector<uint8_t>* out);
   bool HasWaiting() const { return waitingOffset_ < waiting_.size(); }
   // Forgets the converter's history and what waits.
   void Reset();
@@ -36,6 +38,8 @@ class PcmSink {
   };
 
   bool Configure(const AVFrame* frame);
+  // Converts `frame` into converted_; the bytes it gave, or -1 when it cannot be converted.
+  int64_t Convert(const AVFrame* frame);
 
   uint16_t channels_;
   uint32_t sampleRate_;

@@ -1,10 +1,10 @@
 #include "platform/acm/stream.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "platform/acm/acm_result.h"
+#include "platform/acm/format_suggest.h"
 
 namespace platform::acm {
 
@@ -32,37 +32,16 @@ int Stream::Open(std::unique_ptr<Stream>* stream, const riff::WaveFormat* source
                  const riff::WaveFormat* destination, uint32_t flags) {
   if (!stream || !source || !destination) return kInvalidParameter;
   CodecChoice choice;
-  if (!ChooseCodec(source, &choice)) return kNotPossible;
-  if (destination->formatTag != 1 || destination->bitsPerSample != 16 ||
-      destination->channels != source->channels || destination->samplesPerSec != source->samplesPerSec ||
-      destination->blockAlign != destination->channels * 2) {
-    return kNotPossible;
-  }
+  if (!ChooseCodec(source, &choice) || !IsSuggestedFormat(*source, *destination)) return kNotPossible;
+  // Codecs that need the container's packets go through PacketStream.
+  if (choice.framing == CodecChoice::Framing::kPackets) return kNotPossible;
 
   std::unique_ptr<Stream> opened(new Stream(choice, *source, *destination));
-  const AVCodec* codec = avcodec_find_decoder(choice.codec);
-  opened->context_.reset(avcodec_alloc_context3(codec));
   opened->frame_.reset(av_frame_alloc());
   opened->packet_.reset(av_packet_alloc());
-  AVCodecContext* context = opened->context_.get();
-  if (!context || !opened->frame_ || !opened->packet_) return kNoMemory;
-  context->sample_rate = static_cast<int>(source->samplesPerSec);
-  if (choice.channelMask && std::popcount(choice.channelMask) == source->channels) {
-    av_channel_layout_from_mask(&context->ch_layout, choice.channelMask);
-  } else {
-    av_channel_layout_default(&context->ch_layout, source->channels);
-  }
-  context->block_align = source->blockAlign;
-  context->bit_rate = static_cast<int64_t>(source->avgBytesPerSec) * 8;
-  context->bits_per_coded_sample = source->bitsPerSample;
-  if (!choice.extradata.empty()) {
-    context->extradata =
-        static_cast<uint8_t*>(av_mallocz(choice.extradata.size() + AV_INPUT_BUFFER_PADDING_SIZE));
-    if (!context->extradata) return kNoMemory;
-    std::memcpy(context->extradata, choice.extradata.data(), choice.extradata.size());
-    context->extradata_size = static_cast<int>(choice.extradata.size());
-  }
-  if (avcodec_open2(context, codec, nullptr) < 0) return kNotPossible;
+  if (!opened->frame_ || !opened->packet_) return kNoMemory;
+  int result = OpenDecoder(choice, *source, &opened->context_);
+  if (result != kOk) return result;
   *stream = std::move(opened);
   return kOk;
 }

@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include "platform/acm/codec_choice.h"
+#include "platform/acm/codec_context.h"
 #include "platform/acm/packet_splitter.h"
 #include "platform/acm/pcm_sink.h"
 #include "platform/acm/stream_header.h"
@@ -40,16 +41,6 @@ class Stream {
   int Convert(StreamHeader* header, uint32_t flags);
 
  private:
-  struct ContextFree {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-  };
-  struct FrameFree {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-  };
-  struct PacketFree {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-  };
-
   Stream(const CodecChoice& choice, const riff::WaveFormat& source, const riff::WaveFormat& destination);
   // Decodes one packet into the destination; false when the destination is full.
   bool Decode(const PacketSplitter::Packet& packet, uint8_t* destination, uint32_t room, uint32_t* used);
@@ -58,9 +49,9 @@ class Stream {
   CodecChoice choice_;
   riff::WaveFormat source_;
   riff::WaveFormat destination_;
-  std::unique_ptr<AVCodecContext, ContextFree> context_;
-  std::unique_ptr<AVFrame, FrameFree> frame_;
-  std::unique_ptr<AVPacket, PacketFree> packet_;
+  ContextPtr context_;
+  FramePtr frame_;
+  PacketPtr packet_;
   PacketSplitter splitter_;
   PcmSink sink_;
   std::vector<uint8_t> input_;

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -15,6 +14,7 @@
 #include "avi/audio_stream.h"
 #include "avi/avi_file.h"
 #include "support/temp_dir.h"
+#include "support/wave_format_builder.h"
 
 namespace {
 
@@ -24,12 +24,6 @@ constexpr int kSeconds = 10;
 const testsupport::TempDir& BenchDir() {
   static const testsupport::TempDir dir;
   return dir;
-}
-
-std::vector<uint8_t> FormatBytes(const riff::WaveFormat& format) {
-  std::vector<uint8_t> bytes(sizeof format);
-  std::memcpy(bytes.data(), &format, sizeof format);
-  return bytes;
 }
 
 // A stream of `seconds` of random ADPCM or PCM data in 4 KiB packets.
@@ -44,7 +38,8 @@ std::shared_ptr<avi::AudioStream> RawStream(const riff::WaveFormat& format, cons
   for (size_t offset = 0; offset < data.size(); offset += 4096) {
     table->Append(offset, static_cast<uint32_t>(std::min<size_t>(4096, data.size() - offset)));
   }
-  return std::make_shared<avi::AudioStream>(FormatBytes(format), std::move(table), std::string(name), 0);
+  return std::make_shared<avi::AudioStream>(testsupport::WaveFormatBytes(format), std::move(table),
+                                            std::string(name), 0);
 }
 
 // The audio stream of an AVI file that ffmpeg makes with `codec`; kept alive with its Movie.

@@ -4,7 +4,6 @@
 // that follow each other must join as one read would give.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "audio_read_check.h"
 #include "avi/audio_stream.h"
 #include "fuzz_input.h"
+#include "support/wave_format_builder.h"
 
 namespace {
 
@@ -38,9 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t extra = data[11] % 40;
   format.cbSize = static_cast<uint16_t>(extra + (data[12] & 0x80 ? 60000 : 0));
   if (kHeader + extra > size) return 0;
-  std::vector<uint8_t> formatBytes(sizeof format + extra);
-  std::memcpy(formatBytes.data(), &format, sizeof format);
-  std::memcpy(formatBytes.data() + sizeof format, data + kHeader, extra);
+  std::vector<uint8_t> formatBytes =
+      testsupport::WaveFormatBytes(format, std::vector<uint8_t>(data + kHeader, data + kHeader + extra));
 
   const uint8_t* body = data + kHeader + extra;
   size_t bodySize = size - kHeader - extra;

@@ -3,7 +3,6 @@
 // the stream's packet data. Reads that follow each other must join as one read would give.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "audio_read_check.h"
 #include "avi/audio_stream.h"
 #include "fuzz_input.h"
+#include "support/wave_format_builder.h"
 
 namespace {
 
@@ -30,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   format.bitsPerSample = data[5];
   // 0 too: the decoder derives what the layout fixes.
   format.avgBytesPerSec = (data[6] | data[7] << 8) * 16u;
-  std::vector<uint8_t> formatBytes(sizeof format);
-  std::memcpy(formatBytes.data(), &format, sizeof format);
+  std::vector<uint8_t> formatBytes = testsupport::WaveFormatBytes(format);
 
   const uint8_t* body = data + kHeader;
   size_t bodySize = size - kHeader;

@@ -7,8 +7,8 @@
 
 namespace {
 
-using audiotest::FormatBytes;
 using audiotest::MakeStream;
+using testsupport::WaveFormatBytes;
 
 // Records the requests a stage makes and passes them on to the stream.
 std::vector<std::pair<int, uint64_t>> requests;
@@ -70,14 +70,14 @@ TEST_F(AcmPath, NewPositionIsMappedThroughTheChainBeforeDecoding) {
 TEST(AcmFormats, RefusesBrokenFormats) {
   testsupport::TempDir dir;
   const std::vector<uint8_t> refused[] = {
-      FormatBytes({0x0002, 0, 22050, 11155, 1024, 4, 0}),
-      FormatBytes({0x0002, 2, 22050, 11155, 0, 4, 0}),
-      FormatBytes({0x0002, 2, 0, 11155, 1024, 4, 0}),
-      FormatBytes({0x1234, 2, 22050, 11155, 1024, 4, 0}),
-      FormatBytes({0x2000, 2, 48000, 0, 1536, 0, 0}),
-      FormatBytes({0x2000, 2, 1, 4000000, 1536, 0, 0}),
-      FormatBytes({0x0055, 2, 44100, 0xFFFFFFF0, 1, 0, 0}),
-      FormatBytes({0xFFFE, 2, 44100, 176400, 4, 16, 60000}, std::vector<uint8_t>(10, 0)),
+      WaveFormatBytes({0x0002, 0, 22050, 11155, 1024, 4, 0}),
+      WaveFormatBytes({0x0002, 2, 22050, 11155, 0, 4, 0}),
+      WaveFormatBytes({0x0002, 2, 0, 11155, 1024, 4, 0}),
+      WaveFormatBytes({0x1234, 2, 22050, 11155, 1024, 4, 0}),
+      WaveFormatBytes({0x2000, 2, 48000, 0, 1536, 0, 0}),
+      WaveFormatBytes({0x2000, 2, 1, 4000000, 1536, 0, 0}),
+      WaveFormatBytes({0x0055, 2, 44100, 0xFFFFFFF0, 1, 0, 0}),
+      WaveFormatBytes({0xFFFE, 2, 44100, 176400, 4, 16, 60000}, std::vector<uint8_t>(10, 0)),
   };
   for (const std::vector<uint8_t>& format : refused) {
     auto stream = MakeStream(dir, format, std::vector<uint8_t>(5000, 0x55));
@@ -89,7 +89,8 @@ TEST(AcmFormats, RefusesBrokenFormats) {
 TEST(AcmFormats, MpegLayer3ExtensionIsRewritten) {
   testsupport::TempDir dir;
   std::vector<uint8_t> extension(12, 0);
-  auto stream = MakeStream(dir, FormatBytes({0x0055, 2, 44100, 16000, 1, 0, 12}, extension), {0xFF, 0xFB});
+  auto stream =
+      MakeStream(dir, WaveFormatBytes({0x0055, 2, 44100, 16000, 1, 0, 12}, extension), {0xFF, 0xFB});
   audio::AudioDecoder decoder(*stream);
   ASSERT_FALSE(decoder.Failed());
   const uint8_t* kept = reinterpret_cast<const uint8_t*>(decoder.InputFormat()) + sizeof(riff::WaveFormat);
@@ -104,19 +105,19 @@ TEST(AcmFormats, GarbageAndCutFramesEndReadsWithoutHanging) {
   // A lone MPEG audio header promising a frame that never comes.
   std::vector<uint8_t> cut = {0xFF, 0xFB, 0x90, 0x64, 1, 2, 3};
   for (const std::vector<uint8_t>& data : {garbage, cut}) {
-    auto stream = MakeStream(dir, FormatBytes({0x0055, 2, 44100, 16000, 1, 0, 0}), data);
+    auto stream = MakeStream(dir, WaveFormatBytes({0x0055, 2, 44100, 16000, 1, 0, 0}), data);
     ASSERT_NE(audiotest::AddDecoder(*stream), nullptr);
     std::vector<uint8_t> out(176400);
     stream->Read(0, static_cast<uint32_t>(out.size()), out.data());
     stream->Read(176400, static_cast<uint32_t>(out.size()), out.data());
   }
-  auto ac3 = MakeStream(dir, FormatBytes({0x2000, 2, 48000, 24000, 768, 0, 0}), garbage);
+  auto ac3 = MakeStream(dir, WaveFormatBytes({0x2000, 2, 48000, 24000, 768, 0, 0}), garbage);
   ASSERT_NE(audiotest::AddDecoder(*ac3), nullptr);
   std::vector<uint8_t> out(192000);
   // Frames that decode to nothing play as silence, so every whole frame is still there.
   EXPECT_EQ(ac3->Read(0, static_cast<uint32_t>(out.size()), out.data()), out.size());
   // A byte rate that makes frames of a single byte.
-  auto tiny = MakeStream(dir, FormatBytes({0x2000, 2, 48000, 32, 1, 0, 0}), {0x0B, 0x77, 0x0B});
+  auto tiny = MakeStream(dir, WaveFormatBytes({0x2000, 2, 48000, 32, 1, 0, 0}), {0x0B, 0x77, 0x0B});
   ASSERT_NE(audiotest::AddDecoder(*tiny), nullptr);
   EXPECT_EQ(tiny->Read(0, 3 * 6144, out.data()), 3u * 6144);
 }

@@ -9,10 +9,10 @@
 namespace {
 
 using audiotest::AddDecoder;
-using audiotest::FormatBytes;
 using audiotest::MakeStream;
 using audiotest::ReadAll;
 using audiotest::Top16;
+using testsupport::WaveFormatBytes;
 
 std::vector<uint8_t> RandomBytes(size_t size, std::mt19937& random) {
   std::vector<uint8_t> bytes(size);
@@ -22,7 +22,7 @@ std::vector<uint8_t> RandomBytes(size_t size, std::mt19937& random) {
 
 std::vector<uint8_t> DecodeAll(const testsupport::TempDir& dir, const riff::WaveFormat& format,
                                const std::vector<uint8_t>& data, uint32_t piece = 1 << 20) {
-  auto stream = MakeStream(dir, FormatBytes(format), data, 1000);
+  auto stream = MakeStream(dir, WaveFormatBytes(format), data, 1000);
   EXPECT_NE(AddDecoder(*stream), nullptr);
   return ReadAll(*stream, piece);
 }
@@ -62,8 +62,8 @@ TEST(AdpcmDecoder, NominalZeroByteRateIsTakenFromTheLayout) {
   for (const riff::WaveFormat& format : formats) {
     riff::WaveFormat zero = format;
     zero.avgBytesPerSec = 0;
-    auto nominal = MakeStream(dir, FormatBytes(format), data, 1000);
-    auto derived = MakeStream(dir, FormatBytes(zero), data, 1000);
+    auto nominal = MakeStream(dir, WaveFormatBytes(format), data, 1000);
+    auto derived = MakeStream(dir, WaveFormatBytes(zero), data, 1000);
     ASSERT_NE(AddDecoder(*nominal), nullptr);
     ASSERT_NE(AddDecoder(*derived), nullptr);
     EXPECT_GT(derived->TotalLength(), 0u);
@@ -89,7 +89,7 @@ TEST(AdpcmDecoder, XaTakesFilterIndexesAboveFourAsFour) {
 TEST(AdpcmDecoder, XaCountIsLimitedToTheTotalLength) {
   testsupport::TempDir dir;
   std::mt19937 random(4);
-  auto stream = MakeStream(dir, FormatBytes(audiotest::XaFormat(2)), RandomBytes(256, random));
+  auto stream = MakeStream(dir, WaveFormatBytes(audiotest::XaFormat(2)), RandomBytes(256, random));
   ASSERT_NE(AddDecoder(*stream), nullptr);
   ASSERT_EQ(stream->TotalLength(), 2u * 1792);
   std::vector<uint8_t> buffer(8192);
@@ -201,7 +201,7 @@ TEST(AdpcmDecoder, RefusesAbsurdLayouts) {
       riff::WaveFormat{0x2080, 2, 0, 0, 36, 4, 0},
   };
   for (const riff::WaveFormat& format : refused) {
-    auto stream = MakeStream(dir, FormatBytes(format), {1, 2, 3});
+    auto stream = MakeStream(dir, WaveFormatBytes(format), {1, 2, 3});
     EXPECT_TRUE(audio::AudioDecoder(*stream).Failed()) << std::hex << format.formatTag;
   }
 }

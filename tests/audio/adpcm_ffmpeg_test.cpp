@@ -61,7 +61,7 @@ std::vector<int16_t> FfmpegDecode(AVCodecID id, int channels, int blockAlign,
 
 std::vector<int16_t> Decode(const testsupport::TempDir& dir, const riff::WaveFormat& format,
                             const std::vector<uint8_t>& data) {
-  auto stream = audiotest::MakeStream(dir, audiotest::FormatBytes(format), data);
+  auto stream = audiotest::MakeStream(dir, testsupport::WaveFormatBytes(format), data);
   EXPECT_NE(audiotest::AddDecoder(*stream), nullptr);
   return audiotest::Top16(audiotest::ReadAll(*stream, 1 << 20));
 }

@@ -7,8 +7,8 @@
 namespace {
 
 using audiotest::AddDecoder;
-using audiotest::FormatBytes;
 using audiotest::MakeStream;
+using testsupport::WaveFormatBytes;
 
 riff::WaveFormat Pcm(uint16_t channels, uint16_t bits) {
   uint16_t align = static_cast<uint16_t>(channels * bits / 8);
@@ -37,7 +37,7 @@ TEST(PcmDecoder, WidensEverySampleSizeWithOffsetBinaryRepetition) {
       {32, {0x00, 0x00, 0x00, 0x80}, 0x8000000000000000ull},
   };
   for (const Case& c : cases) {
-    auto stream = MakeStream(dir, FormatBytes(Pcm(1, c.bits)), c.sample);
+    auto stream = MakeStream(dir, WaveFormatBytes(Pcm(1, c.bits)), c.sample);
     audio::AudioDecoder* decoder = AddDecoder(*stream);
     ASSERT_NE(decoder, nullptr) << c.bits;
     const riff::WaveFormat& out = *stream->OutputFormat();
@@ -55,7 +55,7 @@ TEST(PcmDecoder, ReadsByScaledSourcePositionAndDropsPartialSamples) {
   testsupport::TempDir dir;
   std::vector<uint8_t> data;
   for (int i = 0; i < 21; ++i) data.push_back(static_cast<uint8_t>(i));  // ten and a half 16-bit samples
-  auto stream = MakeStream(dir, FormatBytes(Pcm(2, 16)), data, 4);
+  auto stream = MakeStream(dir, WaveFormatBytes(Pcm(2, 16)), data, 4);
   ASSERT_NE(AddDecoder(*stream), nullptr);
   EXPECT_EQ(stream->TotalLength(), 21u * 4);
   uint8_t buffer[200] = {};
@@ -74,7 +74,7 @@ TEST(PcmDecoder, ReadsOfAnySizeFollowEachOther) {
   std::vector<uint8_t> data(80000);
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7 + i / 256);
   auto decode = [&](uint32_t piece) {
-    auto stream = MakeStream(dir, FormatBytes(Pcm(2, 16)), data, 1000);
+    auto stream = MakeStream(dir, WaveFormatBytes(Pcm(2, 16)), data, 1000);
     EXPECT_NE(AddDecoder(*stream), nullptr);
     return audiotest::ReadAll(*stream, piece);
   };
@@ -97,7 +97,7 @@ TEST(PcmDecoder, NominalZeroByteRateIsTakenFromTheLayout) {
       {{1, 1, 8000, 0, 0, 24, 0}, 999, 333 * 8},
   };
   for (const Case& c : cases) {
-    auto stream = MakeStream(dir, FormatBytes(c.format), std::vector<uint8_t>(c.bytes, 0x11));
+    auto stream = MakeStream(dir, WaveFormatBytes(c.format), std::vector<uint8_t>(c.bytes, 0x11));
     ASSERT_NE(AddDecoder(*stream), nullptr);
     EXPECT_EQ(stream->TotalLength(), c.total);
     EXPECT_EQ(audiotest::ReadAll(*stream, 4096).size(), c.total);
@@ -117,7 +117,7 @@ TEST(PcmDecoder, RefusesWhatItCannotWiden) {
       riff::WaveFormat{1, 9000, 44100, 0, 0, 16, 0},
   };
   for (const riff::WaveFormat& format : refused) {
-    auto stream = MakeStream(dir, FormatBytes(format), {1, 2, 3, 4});
+    auto stream = MakeStream(dir, WaveFormatBytes(format), {1, 2, 3, 4});
     audio::AudioDecoder decoder(*stream);
     EXPECT_TRUE(decoder.Failed());
     EXPECT_EQ(decoder.InputFormat(), nullptr);

@@ -20,13 +20,6 @@ std::vector<uint8_t> Noise(size_t bytes, uint32_t seed) {
   return data;
 }
 
-std::vector<uint8_t> FormatBytes(const riff::WaveFormat& format, const std::vector<uint8_t>& extra) {
-  std::vector<uint8_t> bytes(sizeof format + extra.size());
-  std::memcpy(bytes.data(), &format, sizeof format);
-  if (!extra.empty()) std::memcpy(bytes.data() + sizeof format, extra.data(), extra.size());
-  return bytes;
-}
-
 std::shared_ptr<avi::AudioStream> MakeStream(const testsupport::TempDir& dir, const std::vector<uint8_t>& format,
                                              const std::vector<uint8_t>& data, uint32_t packetSize) {
   static int files = 0;

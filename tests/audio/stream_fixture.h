@@ -10,6 +10,7 @@
 #include "avi/movie.h"
 #include "support/temp_dir.h"
 #include "riff/wave_format.h"
+#include "support/wave_format_builder.h"
 
 namespace audiotest {
 
@@ -17,9 +18,6 @@ namespace audiotest {
 riff::WaveFormat PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits);
 // `bytes` bytes of noise; the same seed gives the same bytes.
 std::vector<uint8_t> Noise(size_t bytes, uint32_t seed = 1);
-
-// The bytes of a format followed by its extra bytes.
-std::vector<uint8_t> FormatBytes(const riff::WaveFormat& format, const std::vector<uint8_t>& extra = {});
 
 // An audio stream over `data` written to a file in `dir`, cut into packets of `packetSize`.
 std::shared_ptr<avi::AudioStream> MakeStream(const testsupport::TempDir& dir, const std::vector<uint8_t>& format,

@@ -39,7 +39,7 @@ class RendererTest : public ::testing::Test {
   RendererTest() { renderer_.SetNotification(&audiotest::RendererNotes::Record, &notes_); }
 
   std::shared_ptr<avi::AudioStream> Stream(const riff::WaveFormat& format, const std::vector<uint8_t>& data) {
-    return audiotest::MakeStream(dir_, audiotest::FormatBytes(format), data);
+    return audiotest::MakeStream(dir_, testsupport::WaveFormatBytes(format), data);
   }
   std::vector<int32_t> Notes() { return notes_.Get(); }
   bool WaitForWrites(size_t count) {
@@ -67,7 +67,7 @@ TEST_F(RendererTest, PcmPlaysThroughFourOneSecondBuffersRefilledAsTheyReturn) {
 
   EXPECT_FALSE(renderer_.Play());
   EXPECT_EQ(renderer_.State(), kRendererPlaying);
-  EXPECT_EQ(out_.OpenedFormat(), audiotest::FormatBytes(format));
+  EXPECT_EQ(out_.OpenedFormat(), testsupport::WaveFormatBytes(format));
   EXPECT_EQ(out_.Calls(), (std::vector<std::string>{"open", "pause", "restart"}));
   auto written = out_.Written();
   ASSERT_EQ(written.size(), 4u);
@@ -294,7 +294,7 @@ TEST(WaveOutRendererVirtual, TheCaptureHoldsExactlyTheStreamsSamples) {
   {
     common::PlaybackClock clock;
     WaveOutRenderer renderer(clock);
-    ASSERT_FALSE(renderer.SetStream(audiotest::MakeStream(dir, audiotest::FormatBytes(format), data)));
+    ASSERT_FALSE(renderer.SetStream(audiotest::MakeStream(dir, testsupport::WaveFormatBytes(format), data)));
     renderer.Play();
     ASSERT_EQ(renderer.State(), kRendererPlaying);
     ASSERT_TRUE(WaitUntil([&] { return renderer.State() == kRendererStopped; }));
@@ -320,7 +320,8 @@ TEST(WaveOutRendererNoSound, AMachineWithoutASoundDeviceNotifiesTheFailure) {
       [](int32_t code, void* user, intptr_t) { static_cast<std::atomic<int32_t>*>(user)->store(code); },
       &note);
   const riff::WaveFormat format = PcmFormat(2, 44100, 16);
-  ASSERT_FALSE(renderer.SetStream(audiotest::MakeStream(dir, audiotest::FormatBytes(format), Noise(17640))));
+  ASSERT_FALSE(
+      renderer.SetStream(audiotest::MakeStream(dir, testsupport::WaveFormatBytes(format), Noise(17640))));
   EXPECT_FALSE(renderer.Play());
   EXPECT_EQ(renderer.State(), kRendererStopped);
   EXPECT_EQ(note, kNotifyDeviceFailed);

@@ -38,7 +38,7 @@ class KsRendererTest : public ::testing::Test {
   }
 
   std::shared_ptr<avi::AudioStream> Stream(const riff::WaveFormat& format, const std::vector<uint8_t>& data) {
-    return audiotest::MakeStream(dir_, audiotest::FormatBytes(format), data);
+    return audiotest::MakeStream(dir_, testsupport::WaveFormatBytes(format), data);
   }
   std::vector<int32_t> Notes() { return notes_.Get(); }
   bool WaitForState(int32_t state) {

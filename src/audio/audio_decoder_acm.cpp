@@ -4,7 +4,11 @@
 #include <cstring>
 
 #include "audio/audio_decoder.h"
+#include "audio/mpeg_audio_header.h"
+#include "avi/audio_stream.h"
+#include "avi/source_layout.h"
 #include "platform/acm/acm_result.h"
+#include "platform/acm/format_info.h"
 #include "platform/acm/format_suggest.h"
 
 namespace audio {
@@ -13,7 +17,10 @@ namespace {
 
 namespace acm = platform::acm;
 
+constexpr uint16_t kWaveFormatMpeg = 0x50;
 constexpr uint16_t kWaveFormatMpegLayer3 = 0x55;
+// The stream's start that the byte rate of MPEG audio is taken from when the format has none.
+constexpr uint32_t kMpegProbeBytes = 65536;
 constexpr uint32_t kAc3FrameSamples = 1536;
 // Far above the longest AC-3 frame; a format that claims more is broken.
 constexpr uint64_t kMaxAc3FrameBytes = 65536;
@@ -30,7 +37,19 @@ static_assert(sizeof(Mp3Extension) == 12);
 
 }  // namespace
 
-bool AudioDecoder::OpenAcm() {
+bool AudioDecoder::SuggestOutput(std::string* why) {
+  uint32_t formatSize = acm::MaxFormatSize();
+  output_.assign(formatSize, 0);
+  auto* out = reinterpret_cast<riff::WaveFormat*>(output_.data());
+  out->formatTag = riff::kWaveFormatPcm;
+  if (acm::SuggestFormat(&In(), out, formatSize, acm::kSuggestFormatTag) != acm::kOk) {
+    *why = "no PCM format to decode to";
+    return false;
+  }
+  return true;
+}
+
+bool AudioDecoder::OpenAcm(const avi::AudioStream& stream, std::string* why) {
   auto* in = reinterpret_cast<riff::WaveFormat*>(input_.data());
   if (in->formatTag == kWaveFormatMpegLayer3 && in->cbSize == sizeof(Mp3Extension)) {
     Mp3Extension extension;
@@ -40,27 +59,49 @@ bool AudioDecoder::OpenAcm() {
       std::memcpy(input_.data() + sizeof(riff::WaveFormat), &extension, sizeof extension);
     }
   }
-  if (in->formatTag == kWaveFormatAc3) {
-    if (in->samplesPerSec == 0) return false;
+  // Muxers write 0 for MPEG audio whose bit rate they were not told: the frames tell it.
+  if ((tag_ == kWaveFormatMpeg || tag_ == kWaveFormatMpegLayer3) && in->avgBytesPerSec == 0) {
+    std::vector<uint8_t> start(kMpegProbeBytes);
+    start.resize(stream.ReadRaw(0, kMpegProbeBytes, start.data()));
+    in->avgBytesPerSec = MpegByteRate(start.data(), start.size());
+    if (in->avgBytesPerSec == 0) {
+      *why = "byte rate 0 and no MPEG audio frame in the first " + std::to_string(kMpegProbeBytes) + " bytes";
+      return false;
+    }
+  }
+  // Blocks of a known number of samples fix the byte rate; a stored one may be only nominal.
+  if (uint32_t blockSamples = avi::SamplesPerBlock(*in)) {
+    uint64_t rate = (uint64_t{in->blockAlign} * in->samplesPerSec + blockSamples / 2) / blockSamples;
+    in->avgBytesPerSec = static_cast<uint32_t>(std::clamp<uint64_t>(rate, 1, UINT32_MAX));
+  }
+  platform::acm::FormatInfo info = acm::DescribeFormat(in);
+  if (!info.decodable) {
+    *why = info.refusal;
+    return false;
+  }
+  if (tag_ == kWaveFormatAc3) {
     uint64_t frameBytes = uint64_t{in->avgBytesPerSec} * kAc3FrameSamples / in->samplesPerSec;
-    if (frameBytes == 0 || frameBytes > kMaxAc3FrameBytes) return false;
+    if (frameBytes == 0 || frameBytes > kMaxAc3FrameBytes) {
+      *why = "frames of " + std::to_string(frameBytes) + " bytes by the byte rate";
+      return false;
+    }
     ac3FrameBytes_ = static_cast<uint32_t>(frameBytes);
   }
 
-  uint32_t formatSize = acm::MaxFormatSize();
-  output_.assign(formatSize, 0);
-  auto* out = reinterpret_cast<riff::WaveFormat*>(output_.data());
-  out->formatTag = riff::kWaveFormatPcm;
-  if (acm::SuggestFormat(in, out, formatSize, acm::kSuggestFormatTag) != acm::kOk) return false;
-  if (acm::Stream::Open(&acm_, in, out, acm::kOpenNonRealtime) != acm::kOk) return false;
-  if (acm_->Size(in->avgBytesPerSec, &decodedSize_, acm::kSizeSource) != acm::kOk) return false;
+  if (!SuggestOutput(why)) return false;
+  const riff::WaveFormat& out = Out();
+  if (acm::Stream::Open(&acm_, in, &out, acm::kOpenNonRealtime) != acm::kOk ||
+      acm_->Size(in->avgBytesPerSec, &decodedSize_, acm::kSizeSource) != acm::kOk) {
+    *why = "the decoder did not open";
+    return false;
+  }
 
   uint32_t sourceBytes = in->avgBytesPerSec;
-  if (in->formatTag == kWaveFormatAc3) {
+  if (tag_ == kWaveFormatAc3) {
     // Two frames by the stream's byte rate hold a whole frame even when the frames are of
     // another sample rate than the stream says.
     sourceBytes = 2 * ac3FrameBytes_;
-    decodedSize_ = uint32_t{out->blockAlign} * kAc3FrameSamples;
+    decodedSize_ = uint32_t{out.blockAlign} * kAc3FrameSamples;
   }
   source_.assign(sourceBytes, 0);
   decoded_.assign(decodedSize_, 0);
@@ -69,7 +110,10 @@ bool AudioDecoder::OpenAcm() {
   header_.sourceLength = sourceBytes;
   header_.destination = decoded_.data();
   header_.destinationLength = decodedSize_;
-  if (acm_->Prepare(&header_) != acm::kOk) return false;
+  if (acm_->Prepare(&header_) != acm::kOk) {
+    *why = "the decoder took no buffers";
+    return false;
+  }
   header_.sourceLength = 0;
   header_.sourceLengthUsed = 0;
   header_.destinationLengthUsed = 0;
@@ -103,7 +147,10 @@ bool AudioDecoder::ConvertAc3(const Chain& chain) {
   header_.destinationLength = decodedSize_;
   header_.sourceLengthUsed = 0;
   header_.destinationLengthUsed = 0;
-  if (acm_->Convert(&header_, convertFlags_) != acm::kOk) return false;
+  if (acm_->Convert(&header_, convertFlags_) != acm::kOk) {
+    ReportOnce("conversion failed at source byte " + std::to_string(sourcePosition_));
+    return false;
+  }
   convertFlags_ = acm::kConvertBlockAlign;
   if (!gain_.Built() && got >= 2 && source_[0] == 0x0B && source_[1] == 0x77)
     gain_.Build(source_.data(), got);
@@ -124,6 +171,17 @@ bool AudioDecoder::ConvertAc3(const Chain& chain) {
   return true;
 }
 
+uint32_t AudioDecoder::HandOut(uint64_t* skip, uint8_t* destination, uint32_t room, uint32_t* consumed) {
+  uint32_t dropped = static_cast<uint32_t>(std::min<uint64_t>(*skip, waiting_));
+  *skip -= dropped;
+  uint32_t take = std::min(waiting_ - dropped, room);
+  std::memcpy(destination, decoded_.data() + dropped, take);
+  *consumed = dropped + take;
+  waiting_ -= *consumed;
+  if (waiting_ > 0) std::memmove(decoded_.data(), decoded_.data() + *consumed, waiting_);
+  return take;
+}
+
 uint32_t AudioDecoder::ReadAc3(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination) {
   const uint64_t frameOutput = decodedSize_;
   // Reads that follow each other go on with the decoded output as it comes; only a jump
@@ -140,13 +198,8 @@ uint32_t AudioDecoder::ReadAc3(const Chain& chain, int64_t position, uint32_t co
   uint32_t produced = 0;
   while (produced < count) {
     if (waiting_ == 0 && !ConvertAc3(chain)) break;
-    uint32_t dropped = static_cast<uint32_t>(std::min<uint64_t>(skip, waiting_));
-    skip -= dropped;
-    uint32_t take = std::min(waiting_ - dropped, count - produced);
-    std::memcpy(destination + produced, decoded_.data() + dropped, take);
-    produced += take;
-    waiting_ -= dropped + take;
-    if (waiting_ > 0) std::memmove(decoded_.data(), decoded_.data() + dropped + take, waiting_);
+    uint32_t consumed = 0;
+    produced += HandOut(&skip, destination + produced, count - produced, &consumed);
   }
   position_ = position + produced;
   return produced;
@@ -154,24 +207,26 @@ uint32_t AudioDecoder::ReadAc3(const Chain& chain, int64_t position, uint32_t co
 
 uint32_t AudioDecoder::ReadAcm(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination) {
   if (position != position_) {
-    sourcePosition_ = chain.SourcePosition(position);
+    int64_t start = position;
+    sourcePosition_ = chain.SourcePosition(position, &start);
     header_.sourceLength = 0;
     header_.sourceLengthUsed = 0;
     header_.destinationLengthUsed = 0;
     waiting_ = 0;
-    position_ = position;
+    // Decoding starts at the block or frame that holds the position; what comes before the
+    // position is decoded and dropped. More than a second before it says the mapping is off.
+    uint64_t before = static_cast<uint64_t>(position - start);
+    skip_ = before <= Out().avgBytesPerSec ? before : 0;
+    position_ = position - static_cast<int64_t>(skip_);
   }
   uint64_t total = chain.TotalLength();
   uint32_t produced = 0;
   uint32_t lastRead = 1;
   while (static_cast<uint64_t>(position_) < total) {
     if (waiting_ > 0) {
-      uint32_t take = std::min(waiting_, count - produced);
-      std::memcpy(destination + produced, decoded_.data(), take);
-      produced += take;
-      position_ += take;
-      waiting_ -= take;
-      if (waiting_ > 0) std::memmove(decoded_.data(), decoded_.data() + take, waiting_);
+      uint32_t consumed = 0;
+      produced += HandOut(&skip_, destination + produced, count - produced, &consumed);
+      position_ += consumed;
       if (produced == count) break;
     }
     if (lastRead == 0) break;
@@ -183,7 +238,10 @@ uint32_t AudioDecoder::ReadAcm(const Chain& chain, int64_t position, uint32_t co
     header_.destinationLengthUsed = 0;
     int result = acm_->Convert(&header_, convertFlags_);
     convertFlags_ = acm::kConvertBlockAlign;
-    if (result != acm::kOk) break;
+    if (result != acm::kOk) {
+      ReportOnce("conversion failed at source byte " + std::to_string(sourcePosition_));
+      break;
+    }
     waiting_ = header_.destinationLengthUsed;
     // Bytes the codec can make nothing of (a frame cut off at the end) would come back the
     // same on every round.

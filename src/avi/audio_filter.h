@@ -20,9 +20,14 @@ enum ChainRequest : int {
   kChainPacketCount = 4,
   // second = uint32_t* receiving the low 32 bits of the total length (stage 0) or 0; result 0.
   kChainTotalLengthShort = 5,
-  // first = const uint64_t* output position, copied to the uint64_t* in second;
-  // result = the source byte position for it.
+  // first = const uint64_t* output position; result = the source byte position to decode from
+  // for it; second = uint64_t* receiving the output position where that decoding starts, at or
+  // before the one asked for.
   kChainSourcePosition = 6,
+  // Stage 0 only: first = packet index counted over all packet tables, second = uint32_t*
+  // receiving the packet's size (or null), third = byte count, fourth = destination (uint8_t*);
+  // result = the packet's bytes read from its start, at most the count; -1 past the last packet.
+  kChainReadPacket = 7,
 };
 
 // How a stage reaches its input: stages hold no pointers to each other; the stream passes this
@@ -46,6 +51,9 @@ class IAudioFilter {
                         uint32_t count, uint8_t* destination) = 0;
   // The current output position: where the next sequential read is expected.
   virtual int64_t Position() const = 0;
+  // The stage's whole output in bytes, when it knows it exactly (a codec whose packets say how
+  // many samples they give); false leaves the stream to scale the packet bytes by byte rates.
+  virtual bool OutputLength(uint64_t* /*bytes*/) const { return false; }
 };
 
 }  // namespace avi

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "avi/source_layout.h"
+
 namespace avi {
 
 using riff::kWaveFormatMpegLayer3;
@@ -9,8 +11,6 @@ using riff::kWaveFormatPcm;
 using riff::WaveFormat;
 
 namespace {
-
-constexpr uint32_t kMp3SamplesPerFrame = 1152;
 
 // value × mul / div without a 64-bit overflow of the product; 0 when div is 0.
 uint64_t Scale(uint64_t value, uint64_t mul, uint64_t div) {
@@ -61,14 +61,26 @@ uint64_t AudioStream::PacketBytes() const {
   return total;
 }
 
+const WaveFormat& AudioStream::DecodedFormat() const {
+  return chain_.Count() ? *chain_.Get(0)->InputFormat() : *SourceFormat();
+}
+
 uint64_t AudioStream::TotalLength() const {
   uint64_t total = PacketBytes();
   size_t count = chain_.Count();
   if (count == 0) return total;
+  const avi::IAudioFilter& last = *chain_.Get(count - 1);
+  uint64_t known = 0;
+  if (last.OutputLength(&known)) return known;
+  const WaveFormat& source = DecodedFormat();
+  uint32_t outputRate = last.OutputFormat()->avgBytesPerSec;
+  // Whole blocks of a known number of samples, whatever byte rate the stream states.
+  if (uint32_t blockSamples = SamplesPerBlock(source)) {
+    return Scale(total / source.blockAlign * blockSamples, outputRate, source.samplesPerSec);
+  }
   // The first stage's copy of the source format: a stage that knows its layout gives it the
   // byte rate that a stored 0 leaves unknown.
-  return Scale(total, chain_.Get(count - 1)->OutputFormat()->avgBytesPerSec,
-               chain_.Get(0)->InputFormat()->avgBytesPerSec);
+  return Scale(total, outputRate, source.avgBytesPerSec);
 }
 
 uint64_t AudioStream::TotalLengthBefore(size_t stage) const {
@@ -101,6 +113,26 @@ uint32_t AudioStream::ReadRaw(uint64_t position, uint32_t count, uint8_t* destin
   return delivered;
 }
 
+size_t AudioStream::PacketCount() const {
+  size_t count = 0;
+  for (size_t t = 0; t < tables_.Count(); ++t) count += tables_.Get(t)->Count();
+  return count;
+}
+
+int64_t AudioStream::ReadPacket(size_t index, uint32_t count, uint8_t* destination, uint32_t* size) const {
+  for (size_t t = 0; t < tables_.Count(); ++t) {
+    const PacketTable& table = *tables_.Get(t);
+    if (index >= table.Count()) {
+      index -= table.Count();
+      continue;
+    }
+    const PacketEntry& packet = table[index];
+    if (size) *size = packet.size;
+    return table.View().Read(packet.offset, packet.size < count ? packet.size : count, destination);
+  }
+  return -1;
+}
+
 uint32_t AudioStream::Read(uint64_t position, uint32_t count, void* destination) {
   auto* out = static_cast<uint8_t*>(destination);
   size_t stages = chain_.Count();
@@ -129,18 +161,21 @@ int AudioStream::RemoveLastStage() {
   return 0;
 }
 
-uint64_t AudioStream::SourcePosition(uint64_t position) const {
-  const WaveFormat& source = *SourceFormat();
+uint64_t AudioStream::SourcePosition(uint64_t position, uint64_t* start) const {
+  const WaveFormat& source = DecodedFormat();
+  const uint32_t outputBlock = OutputFormat()->blockAlign;
+  if (start) *start = position;
   if (source.formatTag == kWaveFormatMpegLayer3) {
-    // The decoded output is 16-bit samples, 1152 a frame and channel.
-    if (source.channels == 0) return 0;
-    uint64_t frames = position / kMp3SamplesPerFrame / source.channels / 2;
+    // The decoded output is 16-bit samples.
+    uint32_t frameSamples = Mp3FrameSamples(source.samplesPerSec);
+    uint64_t frameOutput = uint64_t{frameSamples} * source.channels * 2;
+    if (frameOutput == 0) return 0;
+    uint64_t frames = position / frameOutput;
+    if (start) *start = frames * frameOutput;
     if (source.avgBytesPerSec != 0 && source.avgBytesPerSec % 2000 == 0) {
-      // Constant bit rate: every frame has the same size.
-      if (source.samplesPerSec == 0) return 0;
-      // 64-bit: the product passes 32 bits from about 3.7 MB/s on.
-      uint64_t frameBytes = uint64_t{source.avgBytesPerSec} * kMp3SamplesPerFrame / source.samplesPerSec;
-      return frames * frameBytes;
+      // Constant bit rate: the frames' sizes differ by a padding byte, so the offset is taken
+      // from the exact byte rate, not from a whole frame size that falls behind frame by frame.
+      return Scale(frames * frameSamples, source.avgBytesPerSec, source.samplesPerSec);
     }
     uint64_t bytes = 0;
     for (size_t t = 0; t < tables_.Count() && frames > 0; ++t) {
@@ -149,9 +184,22 @@ uint64_t AudioStream::SourcePosition(uint64_t position) const {
     }
     return bytes;
   }
-  // Output bytes back to source bytes by the two byte rates, then down to a whole block.
-  uint64_t bytes = Scale(position, source.avgBytesPerSec, OutputFormat()->avgBytesPerSec);
-  return source.blockAlign > 1 ? bytes - bytes % source.blockAlign : bytes;
+  if (uint32_t blockSamples = SamplesPerBlock(source)) {
+    if (outputBlock == 0) return 0;
+    uint64_t blocks = position / outputBlock / blockSamples;
+    if (start) *start = blocks * blockSamples * outputBlock;
+    return blocks * source.blockAlign;
+  }
+  // Output bytes back to source bytes by the two byte rates, then down to a whole block, and
+  // that block's start in output bytes.
+  uint32_t outputRate = OutputFormat()->avgBytesPerSec;
+  uint64_t bytes = Scale(position, source.avgBytesPerSec, outputRate);
+  if (source.blockAlign > 1) bytes -= bytes % source.blockAlign;
+  if (start && source.avgBytesPerSec != 0) {
+    uint64_t back = Scale(bytes, outputRate, source.avgBytesPerSec);
+    *start = outputBlock > 1 ? back - back % outputBlock : back;
+  }
+  return bytes;
 }
 
 int64_t AudioStream::ChainCallback(int stage, int kind, AudioStream* stream, intptr_t first, intptr_t second,
@@ -185,9 +233,16 @@ int64_t AudioStream::ChainCallback(int stage, int kind, AudioStream* stream, int
     case avi::kChainSourcePosition: {
       if (!first) return 0;
       uint64_t position = *reinterpret_cast<const uint64_t*>(first);
-      if (second) *reinterpret_cast<uint64_t*>(second) = position;
-      uint64_t source = stream->SourcePosition(position);
+      uint64_t start = position;
+      uint64_t source = stream->SourcePosition(position, &start);
+      if (second) *reinterpret_cast<uint64_t*>(second) = start;
       return source > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(source);
+    }
+    case avi::kChainReadPacket: {
+      if (stage != 0 || first < 0 || third < 0 || (third > 0 && !fourth)) return -1;
+      uint32_t count = third > INT32_MAX ? static_cast<uint32_t>(INT32_MAX) : static_cast<uint32_t>(third);
+      return stream->ReadPacket(static_cast<size_t>(first), count, reinterpret_cast<uint8_t*>(fourth),
+                                reinterpret_cast<uint32_t*>(second));
     }
     default:
       return 0;

@@ -55,13 +55,19 @@ class AudioStream {
   size_t StageCount() const { return chain_.Count(); }
   avi::IAudioFilter* Stage(size_t index) const { return chain_.Get(index); }
 
-  // The source byte position that corresponds to output position `position`.
-  uint64_t SourcePosition(uint64_t position) const;
+  // The source byte position to decode from for output position `position`; `start`, when
+  // given, receives the output position where decoding from there starts (at or before it).
+  uint64_t SourcePosition(uint64_t position, uint64_t* start = nullptr) const;
 
   const PtrList<std::unique_ptr<PacketTable>>& PacketTables() const { return tables_; }
 
   // The packet bytes at source position `position`, back to back across packets.
   uint32_t ReadRaw(uint64_t position, uint32_t count, uint8_t* destination) const;
+  // The packets of all tables, counted in order.
+  size_t PacketCount() const;
+  // Up to `count` bytes from the start of packet `index` (counted over all tables); `size`, when
+  // given, receives the packet's size. -1 past the last packet.
+  int64_t ReadPacket(size_t index, uint32_t count, uint8_t* destination, uint32_t* size) const;
 
   // The callback handed to every stage's Read.
   static int64_t ChainCallback(int stage, int kind, AudioStream* stream, intptr_t first, intptr_t second,
@@ -69,6 +75,9 @@ class AudioStream {
 
  private:
   uint64_t PacketBytes() const;
+  // The source format as the first stage reads it (a stage may know a byte rate better than the
+  // stream stored it), or the stream's own without stages.
+  const riff::WaveFormat& DecodedFormat() const;
   // The total length in output bytes, scaled by every stage before `stage` (output over input
   // byte rate): what the chain callback reports to that stage.
   uint64_t TotalLengthBefore(size_t stage) const;

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "support/temp_dir.h"
+#include "support/wave_format_builder.h"
 
 namespace {
 
@@ -13,13 +14,7 @@ using avi::AudioStream;
 using avi::FileView;
 using avi::PacketTable;
 using riff::WaveFormat;
-
-std::vector<uint8_t> FormatBytes(const WaveFormat& format, std::vector<uint8_t> extra = {}) {
-  std::vector<uint8_t> bytes(sizeof format + extra.size());
-  std::memcpy(bytes.data(), &format, sizeof format);
-  if (!extra.empty()) std::memcpy(bytes.data() + sizeof format, extra.data(), extra.size());
-  return bytes;
-}
+using testsupport::WaveFormatBytes;
 
 WaveFormat Pcm16Stereo() { return WaveFormat{1, 2, 44100, 176400, 4, 16, 0}; }
 
@@ -36,7 +31,7 @@ class AudioStreamTest : public ::testing::Test {
                                       const WaveFormat& format = Pcm16Stereo()) {
     auto table = std::make_unique<PacketTable>(view_);
     for (auto [offset, size] : packets) table->Append(offset, size);
-    return std::make_shared<AudioStream>(FormatBytes(format), std::move(table), std::string("s"), 0);
+    return std::make_shared<AudioStream>(WaveFormatBytes(format), std::move(table), std::string("s"), 0);
   }
 
   testsupport::TempDir dir_;
@@ -71,7 +66,7 @@ TEST_F(AudioStreamTest, ShortPacketReadGoesOnWithTheNextPacket) {
 TEST_F(AudioStreamTest, FormatIsNormalisedToWhatIsThere) {
   auto table = std::make_unique<PacketTable>(view_);
   WaveFormat claims{0x2000, 2, 48000, 24000, 1536, 0, 200};
-  AudioStream stream(FormatBytes(claims, {1, 2, 3}), std::move(table), std::string(), 0);
+  AudioStream stream(WaveFormatBytes(claims, {1, 2, 3}), std::move(table), std::string(), 0);
   EXPECT_EQ(stream.SourceFormat()->cbSize, 3);
   EXPECT_EQ(stream.SourceFormatSize(), 21u);
 
@@ -166,20 +161,31 @@ TEST_F(AudioStreamTest, ChainStagesReadThroughEachOther) {
 }
 
 TEST_F(AudioStreamTest, Mp3PositionsMapToWholeFrames) {
-  // 128 kbit/s at 44100 Hz: 417 bytes a frame.
+  // 128 kbit/s at 44100 Hz: frames of 417 or 418 bytes, 417.96 on average.
   WaveFormat mp3{riff::kWaveFormatMpegLayer3, 2, 44100, 16000, 1, 0, 0};
   auto stream = Stream({{0, 400}, {0, 500}, {0, 600}}, mp3);
-  uint64_t frameOutput = 1152 * 2 * 2;
-  EXPECT_EQ(stream->SourcePosition(3 * frameOutput), 3u * 417u);
-  EXPECT_EQ(stream->SourcePosition(3 * frameOutput - 1), 2u * 417u);
+  const uint64_t frameOutput = 1152 * 2 * 2;
+  auto exact = [](uint64_t frames) { return frames * 1152 * 16000 / 44100; };
+  EXPECT_EQ(stream->SourcePosition(3 * frameOutput), exact(3));
+  uint64_t start = 0;
+  EXPECT_EQ(stream->SourcePosition(3 * frameOutput - 1, &start), exact(2));
+  EXPECT_EQ(start, 2 * frameOutput);
+  // Five minutes in: a whole frame size of 417 bytes would land 11 015 bytes (0.69 s) early.
+  const uint64_t fiveMinutes = 300 * 44100 / 1152;
+  EXPECT_EQ(stream->SourcePosition(fiveMinutes * frameOutput), 4799843u);
+  EXPECT_EQ(exact(fiveMinutes) - fiveMinutes * 417, 11015u);
 
-  uint64_t output = 2 * frameOutput;
-  uint64_t source = 0;
+  uint64_t output = 2 * frameOutput + 100;
+  uint64_t from = 0;
   EXPECT_EQ(AudioStream::ChainCallback(0, avi::kChainSourcePosition, stream.get(),
-                                       reinterpret_cast<intptr_t>(&output),
-                                       reinterpret_cast<intptr_t>(&source), 0, 0),
-            2 * 417);
-  EXPECT_EQ(source, output);
+                                       reinterpret_cast<intptr_t>(&output), reinterpret_cast<intptr_t>(&from),
+                                       0, 0),
+            static_cast<int64_t>(exact(2)));
+  EXPECT_EQ(from, 2 * frameOutput);
+
+  // MPEG-2 rates carry 576 samples a frame: 64 kbit/s at 22050 Hz.
+  WaveFormat low{riff::kWaveFormatMpegLayer3, 1, 22050, 8000, 1, 0, 0};
+  EXPECT_EQ(Stream({{0, 400}}, low)->SourcePosition(10 * 576 * 2), 10u * 576 * 8000 / 22050);
 
   // A variable rate sums the sizes of the packets before the frame.
   WaveFormat vbr = mp3;
@@ -188,12 +194,47 @@ TEST_F(AudioStreamTest, Mp3PositionsMapToWholeFrames) {
   EXPECT_EQ(variable->SourcePosition(2 * frameOutput), 900u);
   EXPECT_EQ(variable->SourcePosition(10 * frameOutput), 1500u);
 
-  // A constant rate whose frame size takes more than 32 bits to work out: 4 MB/s at 44.1 kHz
-  // makes frames of 104 489 bytes.
+  // A constant rate whose frame offsets take more than 32 bits to work out: 4 MB/s.
   WaveFormat fast = mp3;
   fast.avgBytesPerSec = 4000000;
-  auto quick = Stream({{0, 400}}, fast);
-  EXPECT_EQ(quick->SourcePosition(2 * frameOutput), 2u * 104489u);
+  EXPECT_EQ(Stream({{0, 400}}, fast)->SourcePosition(2 * frameOutput), uint64_t{2} * 1152 * 4000000 / 44100);
+}
+
+// A decoding stage that holds its input format with extra bytes, as a real decoder does.
+class BlockStage : public DoublingStage {
+ public:
+  BlockStage(std::vector<uint8_t> input, const WaveFormat& output)
+      : DoublingStage(*reinterpret_cast<const WaveFormat*>(input.data())),
+        bytes_(std::move(input)),
+        out_(output) {}
+  const WaveFormat* InputFormat() const override {
+    return reinterpret_cast<const WaveFormat*>(bytes_.data());
+  }
+  const WaveFormat* OutputFormat() const override { return &out_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  WaveFormat out_;
+};
+
+TEST_F(AudioStreamTest, AdpcmBlocksOfKnownSamplesMapExactlyWhateverTheByteRate) {
+  // Microsoft ADPCM, mono, 1024-byte blocks of 2036 samples, with the nominal byte rate
+  // muxers write: block counts, not the byte rate, place every position.
+  WaveFormat adpcm{0x0002, 1, 48000, 16000, 1024, 4, 2};
+  const std::vector<uint8_t> extension = {0xF4, 0x07};
+  auto table = std::make_unique<PacketTable>(view_);
+  for (int j = 0; j < 10; ++j) table->Append(0, 1024);
+  auto stream =
+      std::make_shared<AudioStream>(WaveFormatBytes(adpcm, extension), std::move(table), std::string("s"), 0);
+  WaveFormat decoded{1, 1, 48000, 96000, 2, 16, 0};
+  ASSERT_EQ(stream->AddStage(std::make_unique<BlockStage>(WaveFormatBytes(adpcm, extension), decoded)), 0);
+
+  EXPECT_EQ(stream->TotalLength(), 10u * 2036 * 2);
+  uint64_t start = 0;
+  EXPECT_EQ(stream->SourcePosition((3 * 2036 + 500) * 2, &start), 3u * 1024);
+  EXPECT_EQ(start, 3u * 2036 * 2);
+  EXPECT_EQ(stream->SourcePosition(2036 * 2 - 2, &start), 0u);
+  EXPECT_EQ(start, 0u);
 }
 
 TEST_F(AudioStreamTest, OtherFormatsMapByByteRatesToWholeBlocks) {
@@ -208,9 +249,32 @@ TEST_F(AudioStreamTest, OtherFormatsMapByByteRatesToWholeBlocks) {
     WaveFormat out_;
   };
   ASSERT_EQ(stream->AddStage(std::make_unique<FixedStage>(adpcm, decoded)), 0);
-  // One second of output is one second of source.
+  // One second of output is one second of source; decoding from there starts at that second.
+  uint64_t start = 0;
   EXPECT_EQ(stream->SourcePosition(44100 * 16), 50400u);
-  EXPECT_EQ(stream->SourcePosition(44100 * 16 + 100), 50400u);
+  EXPECT_EQ(stream->SourcePosition(44100 * 16 + 100, &start), 50400u);
+  EXPECT_EQ(start, 44100u * 16);
+}
+
+TEST_F(AudioStreamTest, PacketsAreReadWholeByIndex) {
+  auto stream = Stream({{10, 4}, {100, 3}});
+  EXPECT_EQ(stream->PacketCount(), 2u);
+  uint8_t out[8] = {};
+  uint32_t size = 0;
+  auto read = [&](int stage, intptr_t index, intptr_t count) {
+    return AudioStream::ChainCallback(stage, avi::kChainReadPacket, stream.get(), index,
+                                      reinterpret_cast<intptr_t>(&size), count,
+                                      reinterpret_cast<intptr_t>(out));
+  };
+  ASSERT_EQ(read(0, 1, 8), 3);
+  EXPECT_EQ(size, 3u);
+  EXPECT_EQ(out[0], 100);
+  // A short destination takes the packet's start; the size says how much more there is.
+  ASSERT_EQ(read(0, 0, 2), 2);
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(out[1], 11);
+  EXPECT_EQ(read(0, 2, 8), -1);
+  EXPECT_EQ(read(1, 0, 8), -1);
 }
 
 }  // namespace

@@ -1,0 +1,117 @@
+// The packet path: codecs whose packets only the container frames (AAC with its configuration,
+// Vorbis, FLAC) are decoded one whole packet at a time, and positions follow the packets'
+// sample counts rather than byte rates.
+#include <algorithm>
+#include <cstring>
+
+#include "audio/audio_decoder.h"
+#include "avi/audio_stream.h"
+#include "platform/acm/acm_result.h"
+
+namespace audio {
+
+namespace {
+
+namespace acm = platform::acm;
+
+// Packets decoded and dropped before a jump target: the first samples of an AAC or Vorbis packet
+// overlap the packet before it.
+constexpr size_t kPrerollPackets = 1;
+// How far the rate a codec decodes at may stand from the stream's before the packets' sample
+// counts are no longer believed (implicit SBR doubles it).
+constexpr uint32_t kMaxRateRatio = 8;
+
+}  // namespace
+
+bool AudioDecoder::OpenPackets(const avi::AudioStream& stream, std::string* why) {
+  if (!SuggestOutput(why)) return false;
+  if (acm::PacketStream::Open(&packets_, &In(), &Out()) != acm::kOk) {
+    *why = "the decoder did not open";
+    return false;
+  }
+  const uint32_t block = Out().blockAlign;
+  size_t count = stream.PacketCount();
+  // What the first packet gives shows only in decoding it: some codecs hold it back whole.
+  uint64_t first = 0;
+  if (count > 0) {
+    int64_t got =
+        ReadWholePacket([&](uint32_t bytes, uint8_t* destination,
+                            uint32_t* size) { return stream.ReadPacket(0, bytes, destination, size); },
+                        &packet_);
+    packets_->Decode(packet_.data(), static_cast<uint32_t>(std::max<int64_t>(got, 0)), &pending_);
+    first = pending_.size() / block;
+    pending_.clear();
+    packets_->Restart();
+  }
+
+  const uint32_t outputRate = Out().samplesPerSec;
+  const uint32_t codecRate = packets_->CodecRate();
+  if (codecRate > outputRate * kMaxRateRatio || outputRate > codecRate * kMaxRateRatio) {
+    *why = "the codec runs at " + std::to_string(codecRate) + " Hz";
+    return false;
+  }
+  if (uint32_t samples = packets_->FixedPacketSamples()) {
+    timeline_.SetFixed(count, first, samples, outputRate, codecRate);
+    return true;
+  }
+  // Every packet's head, in order: a packet's length may depend on the one before.
+  timeline_.Begin(first, outputRate, codecRate);
+  uint8_t head[acm::PacketStream::kHeadBytes];
+  for (size_t j = 0; j < count; ++j) {
+    int64_t got = stream.ReadPacket(j, sizeof head, head, nullptr);
+    uint32_t samples = packets_->PacketSamples(head, static_cast<uint32_t>(std::max<int64_t>(got, 0)));
+    if (j > 0) timeline_.Add(samples);
+  }
+  return true;
+}
+
+void AudioDecoder::SeekPackets(const Chain& chain, int64_t position) {
+  const uint32_t block = Out().blockAlign;
+  size_t target = timeline_.PacketAt(static_cast<uint64_t>(position) / block);
+  packets_->Restart();
+  for (size_t j = target > kPrerollPackets ? target - kPrerollPackets : 0; j < target; ++j) {
+    int64_t got = chain.ReadPacket(j, &packet_);
+    scratch_.clear();
+    if (got > 0) packets_->Decode(packet_.data(), static_cast<uint32_t>(got), &scratch_);
+  }
+  nextPacket_ = target;
+  pending_.clear();
+  pendingOffset_ = 0;
+  skip_ = target < timeline_.Count() ? static_cast<uint64_t>(position) - timeline_.Start(target) * block : 0;
+  positioned_ = true;
+}
+
+void AudioDecoder::DecodePacket(const Chain& chain, size_t index) {
+  pending_.clear();
+  int64_t got = chain.ReadPacket(index, &packet_);
+  if (got > 0 && !packets_->Decode(packet_.data(), static_cast<uint32_t>(got), &pending_)) {
+    ReportOnce("packet " + std::to_string(index) + " refused by the decoder");
+  }
+  // The timeline is what positions are: a packet that gave less plays out as silence, one that
+  // gave more is cut, so that every later packet keeps its place.
+  pending_.resize((timeline_.Start(index + 1) - timeline_.Start(index)) * Out().blockAlign, 0);
+  pendingOffset_ = static_cast<size_t>(std::min<uint64_t>(skip_, pending_.size()));
+  skip_ -= pendingOffset_;
+}
+
+uint32_t AudioDecoder::ReadPackets(const Chain& chain, int64_t position, uint32_t count,
+                                   uint8_t* destination) {
+  if (!positioned_ || position != position_) SeekPackets(chain, position);
+  uint32_t produced = 0;
+  while (produced < count) {
+    if (pendingOffset_ == pending_.size()) {
+      if (nextPacket_ >= timeline_.Count()) break;
+      DecodePacket(chain, nextPacket_++);
+      continue;
+    }
+    uint32_t take =
+        static_cast<uint32_t>(std::min<size_t>(pending_.size() - pendingOffset_, count - produced));
+    std::memcpy(destination + produced, pending_.data() + pendingOffset_, take);
+    pendingOffset_ += take;
+    produced += take;
+  }
+  position_ = position + produced;
+  return produced;
+}
+
+}  // namespace audio

@@ -14,12 +14,11 @@ namespace {
 
 namespace acm = platform::acm;
 
-// Packets decoded and dropped before a jump target: the first samples of an AAC or Vorbis packet
-// overlap the packet before it.
-constexpr size_t kPrerollPackets = 1;
 // How far the rate a codec decodes at may stand from the stream's before the packets' sample
 // counts are no longer believed (implicit SBR doubles it).
 constexpr uint32_t kMaxRateRatio = 8;
+// Empty packets passed looking for the one before a jump target; muxers write a few.
+constexpr size_t kMaxEmptyBefore = 64;
 
 }  // namespace
 
@@ -29,38 +28,48 @@ bool AudioDecoder::OpenPackets(const avi::AudioStream& stream, std::string* why)
     *why = "the decoder did not open";
     return false;
   }
-  const uint32_t block = Out().blockAlign;
-  size_t count = stream.PacketCount();
-  // What the first packet gives shows only in decoding it: some codecs hold it back whole.
-  uint64_t first = 0;
-  if (count > 0) {
+  // What the first packet with bytes gives shows only in decoding it: some codecs hold it back
+  // whole. The codec may also learn its true rate and packet length from it.
+  const size_t count = stream.PacketCount();
+  size_t first = 0;
+  while (first < count && stream.PacketSize(first) == 0) ++first;
+  uint64_t firstSamples = 0;
+  if (first < count) {
     int64_t got =
         ReadWholePacket([&](uint32_t bytes, uint8_t* destination,
-                            uint32_t* size) { return stream.ReadPacket(0, bytes, destination, size); },
+                            uint32_t* size) { return stream.ReadPacket(first, bytes, destination, size); },
                         &packet_);
-    packets_->Decode(packet_.data(), static_cast<uint32_t>(std::max<int64_t>(got, 0)), &pending_);
-    first = pending_.size() / block;
+    if (got > 0) packets_->Decode(packet_.data(), static_cast<uint32_t>(got), &pending_);
+    firstSamples = pending_.size() / Out().blockAlign;
     pending_.clear();
-    packets_->Restart();
   }
-
   const uint32_t outputRate = Out().samplesPerSec;
   const uint32_t codecRate = packets_->CodecRate();
+  const uint32_t fixed = packets_->FixedPacketSamples();
+  packets_->Restart();
   if (codecRate > outputRate * kMaxRateRatio || outputRate > codecRate * kMaxRateRatio) {
     *why = "the codec runs at " + std::to_string(codecRate) + " Hz";
     return false;
   }
-  if (uint32_t samples = packets_->FixedPacketSamples()) {
-    timeline_.SetFixed(count, first, samples, outputRate, codecRate);
-    return true;
-  }
-  // Every packet's head, in order: a packet's length may depend on the one before.
-  timeline_.Begin(first, outputRate, codecRate);
+
+  // Every packet in order: a packet's length may depend on the one before.
+  timeline_ = PacketTimeline(outputRate, codecRate);
   uint8_t head[acm::PacketStream::kHeadBytes];
   for (size_t j = 0; j < count; ++j) {
-    int64_t got = stream.ReadPacket(j, sizeof head, head, nullptr);
-    uint32_t samples = packets_->PacketSamples(head, static_cast<uint32_t>(std::max<int64_t>(got, 0)));
-    if (j > 0) timeline_.Add(samples);
+    if (stream.PacketSize(j) <= 0) {
+      timeline_.Add(0);
+      continue;
+    }
+    uint32_t samples = fixed;
+    if (!fixed) {
+      int64_t got = stream.ReadPacket(j, sizeof head, head, nullptr);
+      samples = packets_->PacketSamples(head, static_cast<uint32_t>(std::max<int64_t>(got, 0)));
+    }
+    if (j == first) {
+      timeline_.AddDecoded(firstSamples);
+    } else {
+      timeline_.Add(samples);
+    }
   }
   return true;
 }
@@ -69,10 +78,14 @@ void AudioDecoder::SeekPackets(const Chain& chain, int64_t position) {
   const uint32_t block = Out().blockAlign;
   size_t target = timeline_.PacketAt(static_cast<uint64_t>(position) / block);
   packets_->Restart();
-  for (size_t j = target > kPrerollPackets ? target - kPrerollPackets : 0; j < target; ++j) {
+  // The packet with bytes before the target, decoded and dropped: the first samples of an AAC or
+  // Vorbis packet overlap the one before it.
+  for (size_t j = target, passed = 0; j-- > 0 && passed <= kMaxEmptyBefore; ++passed) {
     int64_t got = chain.ReadPacket(j, &packet_);
+    if (got <= 0) continue;
     scratch_.clear();
-    if (got > 0) packets_->Decode(packet_.data(), static_cast<uint32_t>(got), &scratch_);
+    packets_->Decode(packet_.data(), static_cast<uint32_t>(got), &scratch_);
+    break;
   }
   nextPacket_ = target;
   pending_.clear();

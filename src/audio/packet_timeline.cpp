@@ -2,40 +2,30 @@
 
 namespace audio {
 
-void PacketTimeline::SetFixed(size_t count, uint64_t first, uint32_t samples, uint32_t outputRate,
-                              uint32_t codecRate) {
-  count_ = count;
-  first_ = first;
-  fixed_ = samples;
-  outputRate_ = outputRate ? outputRate : 1;
-  codecRate_ = codecRate ? codecRate : outputRate_;
-  after_.clear();
-}
+PacketTimeline::PacketTimeline(uint32_t outputRate, uint32_t codecRate)
+    : outputRate_(outputRate ? outputRate : 1), codecRate_(codecRate ? codecRate : outputRate_) {}
 
-void PacketTimeline::Begin(uint64_t first, uint32_t outputRate, uint32_t codecRate) {
-  SetFixed(1, first, 0, outputRate, codecRate);
-  after_.push_back(0);
-}
+void PacketTimeline::Add(uint32_t samples) { codec_.push_back(codec_.back() + samples); }
 
-void PacketTimeline::Add(uint32_t samples) {
-  after_.push_back(after_.back() + samples);
-  ++count_;
+void PacketTimeline::AddDecoded(uint64_t samples) {
+  decodedPacket_ = Count();
+  decoded_ = samples;
+  codec_.push_back(codec_.back());
 }
 
 uint64_t PacketTimeline::Start(size_t packet) const {
-  if (packet == 0 || count_ == 0) return 0;
-  if (packet > count_) packet = count_;
-  uint64_t codecSamples = after_.empty() ? uint64_t{packet - 1} * fixed_ : after_[packet - 1];
+  if (packet > Count()) packet = Count();
+  uint64_t codec = codec_[packet];
   // In two parts, so that the product of a long stream and a rate cannot pass 64 bits.
-  return first_ + codecSamples / codecRate_ * outputRate_ +
-         codecSamples % codecRate_ * outputRate_ / codecRate_;
+  uint64_t start = codec / codecRate_ * outputRate_ + codec % codecRate_ * outputRate_ / codecRate_;
+  return packet > decodedPacket_ ? start + decoded_ : start;
 }
 
 size_t PacketTimeline::PacketAt(uint64_t sample) const {
-  if (sample >= Total()) return count_;
-  // The last packet that starts at or before the sample: packets that give nothing are passed.
+  if (sample >= Total()) return Count();
+  // The last packet that starts at or before the sample.
   size_t low = 0;
-  size_t high = count_;
+  size_t high = Count();
   while (high - low > 1) {
     size_t middle = low + (high - low) / 2;
     if (Start(middle) <= sample) {

@@ -119,18 +119,27 @@ size_t AudioStream::PacketCount() const {
   return count;
 }
 
-int64_t AudioStream::ReadPacket(size_t index, uint32_t count, uint8_t* destination, uint32_t* size) const {
+const PacketEntry* AudioStream::FindPacket(size_t index, const PacketTable** table) const {
   for (size_t t = 0; t < tables_.Count(); ++t) {
-    const PacketTable& table = *tables_.Get(t);
-    if (index >= table.Count()) {
-      index -= table.Count();
-      continue;
-    }
-    const PacketEntry& packet = table[index];
-    if (size) *size = packet.size;
-    return table.View().Read(packet.offset, packet.size < count ? packet.size : count, destination);
+    *table = tables_.Get(t);
+    if (index < (*table)->Count()) return &(**table)[index];
+    index -= (*table)->Count();
   }
-  return -1;
+  return nullptr;
+}
+
+int64_t AudioStream::PacketSize(size_t index) const {
+  const PacketTable* table = nullptr;
+  const PacketEntry* packet = FindPacket(index, &table);
+  return packet ? int64_t{packet->size} : -1;
+}
+
+int64_t AudioStream::ReadPacket(size_t index, uint32_t count, uint8_t* destination, uint32_t* size) const {
+  const PacketTable* table = nullptr;
+  const PacketEntry* packet = FindPacket(index, &table);
+  if (!packet) return -1;
+  if (size) *size = packet->size;
+  return table->View().Read(packet->offset, packet->size < count ? packet->size : count, destination);
 }
 
 uint32_t AudioStream::Read(uint64_t position, uint32_t count, void* destination) {

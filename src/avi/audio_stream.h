@@ -65,8 +65,10 @@ class AudioStream {
   uint32_t ReadRaw(uint64_t position, uint32_t count, uint8_t* destination) const;
   // The packets of all tables, counted in order.
   size_t PacketCount() const;
-  // Up to `count` bytes from the start of packet `index` (counted over all tables); `size`, when
-  // given, receives the packet's size. -1 past the last packet.
+  // The size of packet `index`, counted over all tables; -1 past the last packet.
+  int64_t PacketSize(size_t index) const;
+  // Up to `count` bytes from the start of packet `index`; `size`, when given, receives the
+  // packet's size. -1 past the last packet.
   int64_t ReadPacket(size_t index, uint32_t count, uint8_t* destination, uint32_t* size) const;
 
   // The callback handed to every stage's Read.
@@ -75,6 +77,8 @@ class AudioStream {
 
  private:
   uint64_t PacketBytes() const;
+  // Packet `index` counted over all tables and the table that holds it; none past the last.
+  const PacketEntry* FindPacket(size_t index, const PacketTable** table) const;
   // The source format as the first stage reads it (a stage may know a byte rate better than the
   // stream stored it), or the stream's own without stages.
   const riff::WaveFormat& DecodedFormat() const;

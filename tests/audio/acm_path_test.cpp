@@ -86,6 +86,36 @@ TEST(AcmFormats, RefusesBrokenFormats) {
   }
 }
 
+TEST(AcmFormats, RefusalsSayWhyOnStderrUnderTheStreamsName) {
+  testsupport::TempDir dir;
+  struct Case {
+    riff::WaveFormat format;
+    std::vector<uint8_t> data;
+    const char* line;
+  };
+  const Case cases[] = {
+      {{0x1234, 2, 22050, 11155, 1024, 4, 0},
+       {1},
+       "audio format 0x1234 (unknown) refused: unknown format tag"},
+      {{0x0001, 2, 44100, 705600, 16, 64, 0}, {1}, "audio format 0x0001 (PCM) refused: 64-bit samples"},
+      {{0x0002, 9, 22050, 11155, 1024, 4, 0}, {1}, "audio format 0x0002 (ADPCM_MS) refused: 9 channels"},
+      {{0x2081, 2, 44100, 50400, 48, 4, 0},
+       {1},
+       "audio format 0x2081 (filter ADPCM) refused: block align 48 is no whole number of 32-byte blocks"},
+      // No bit rate stored and no frame to take it from.
+      {{0x0055, 2, 44100, 0, 1, 0, 0},
+       std::vector<uint8_t>(5000, 0x55),
+       "audio format 0x0055 (MP3) refused: byte rate 0 and no MPEG audio frame in the first 65536 bytes"},
+  };
+  for (const Case& c : cases) {
+    auto stream = MakeStream(dir, WaveFormatBytes(c.format), c.data);
+    ::testing::internal::CaptureStderr();
+    audio::AudioDecoder decoder(*stream);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), std::string("vistrel: audio: ") + c.line + "\n");
+    EXPECT_TRUE(decoder.Failed());
+  }
+}
+
 TEST(AcmFormats, MpegLayer3ExtensionIsRewritten) {
   testsupport::TempDir dir;
   std::vector<uint8_t> extension(12, 0);

@@ -5,66 +5,22 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <random>
 
 #include "audio/ac3_gain_table.h"
+#include "crosscheck_fixture.h"
 #include "stream_fixture.h"
 
 namespace {
 
 using audiotest::AsInt16;
+using audiotest::Crosscheck;
 using audiotest::FfmpegOutput;
-
-constexpr const char* kStereoSource =
-    "aevalsrc=0.4*sin(2*PI*440*t)+0.2*sin(2*PI*1234*t)+0.05*random(0)|0.3*sin(2*PI*660*t)+0.1*random(1)";
-constexpr const char* kSixChannelSource =
-    "aevalsrc=0.05*sin(2*PI*440*t)|0.05*sin(2*PI*550*t)|0.05*sin(2*PI*660*t)|0.05*sin(2*PI*70*t)"
-    "|0.05*sin(2*PI*880*t)|0.04*random(0)";
-
-class Crosscheck : public ::testing::Test {
- protected:
-  // Makes f.avi with a small video stream and the given audio; returns its audio stream.
-  avi::AudioStream* Make(const std::string& source, int rate, const std::string& codec,
-                         void (*patch)(riff::WaveFormat&) = nullptr) {
-    file_ = dir_.File("f" + std::to_string(count_++) + ".avi");
-    bool made = audiotest::RunFfmpeg("-f lavfi -i color=s=16x16:r=10:d=3 -f lavfi -i \"" + source + ":s=" +
-                                     std::to_string(rate) + ":d=3\" -c:v mjpeg " + codec + " " + file_);
-    EXPECT_TRUE(made);
-    if (patch) {
-      EXPECT_TRUE(audiotest::PatchAudioFormat(file_, patch));
-    }
-    movie_ = audiotest::OpenMovie(file_);
-    if (!movie_ || movie_->audioStreams.Count() != 1) return nullptr;
-    return movie_->audioStreams.Get(0);
-  }
-  std::vector<uint8_t> Decoded(const std::string& format) {
-    return FfmpegOutput("-i " + file_ + " -f " + format + " -");
-  }
-
-  testsupport::TempDir dir_;
-  std::string file_;
-  int count_ = 0;
-  std::unique_ptr<avi::Movie> movie_;
-};
-
-// Pieces of awkward sizes, read back to back.
-std::vector<uint8_t> ReadInPieces(avi::AudioStream& stream, std::mt19937& random, uint32_t align) {
-  std::vector<uint8_t> all;
-  std::vector<uint8_t> buffer(300000);
-  for (;;) {
-    uint32_t piece = static_cast<uint32_t>(1 + random() % buffer.size()) / align * align + align;
-    uint32_t got = stream.Read(all.size(), std::min<uint32_t>(piece, buffer.size()), buffer.data());
-    if (got == 0) break;
-    all.insert(all.end(), buffer.begin(), buffer.begin() + got);
-  }
-  return all;
-}
-
-std::vector<uint8_t> ReadAt(avi::AudioStream& stream, uint64_t position, uint32_t count) {
-  std::vector<uint8_t> out(count);
-  out.resize(stream.Read(position, count, out.data()));
-  return out;
-}
+using audiotest::kSixChannelSource;
+using audiotest::kStereoSource;
+using audiotest::ReadAt;
+using audiotest::ReadInPieces;
 
 TEST_F(Crosscheck, PcmTopBitsAreTheSourceSamples) {
   struct Case {
@@ -141,37 +97,75 @@ TEST_F(Crosscheck, MsAdpcmMatchesExactlyWhateverByteRateTheStreamStates) {
   }
 }
 
-TEST_F(Crosscheck, Mp3MatchesAndSettlesAfterAJump) {
-  avi::AudioStream* stream = Make(kStereoSource, 44100, "-c:a libmp3lame -b:a 128k");
+class Mp3Crosscheck : public Crosscheck, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(Mp3Crosscheck, MatchesAndSettlesAfterAJump) {
+  // Without a bit rate ffmpeg stores a byte rate of 0; LAME's frames run at 128 kbit/s then too.
+  avi::AudioStream* stream = Make(kStereoSource, 44100, audiotest::Mp3Codec() + GetParam());
   ASSERT_NE(stream, nullptr);
-  ASSERT_NE(audiotest::AddDecoder(*stream), nullptr);
+  const bool stated = std::string(GetParam()).find("-b:a") != std::string::npos;
+  EXPECT_EQ(stream->SourceFormat()->avgBytesPerSec, stated ? 16000u : 0u);
+  audio::AudioDecoder* decoder = audiotest::AddDecoder(*stream);
+  ASSERT_NE(decoder, nullptr);
+  EXPECT_EQ(decoder->InputFormat()->avgBytesPerSec, 16000u);
+
   std::vector<int16_t> expected = AsInt16(Decoded("s16le"));
+  const size_t frame = 1152 * 2;
+  EXPECT_NEAR(static_cast<double>(stream->TotalLength()), expected.size() * 2.0, frame * 2.0);
   std::mt19937 random(23);
   std::vector<int16_t> all = AsInt16(ReadInPieces(*stream, random, 4));
   size_t common = std::min(all.size(), expected.size());
-  ASSERT_GT(common + 2 * 1152 * 2, expected.size());
+  ASSERT_GT(common + 2 * frame, expected.size());
   EXPECT_TRUE(std::equal(all.begin(), all.begin() + common, expected.begin()));
 
-  // A jump to frame n starts decoding at frame n without the bit reservoir and the filter bank
-  // history of the frames before; three frames later the decoder is back on the exact samples.
-  const size_t frame = 1152 * 2;
-  for (size_t n : {10u, 37u, 80u}) {
-    std::vector<int16_t> got = AsInt16(ReadAt(*stream, n * frame * 2, 8 * frame * 2));
+  // The frames' padding bytes keep their offsets on the exact byte rate: frame n starts at the
+  // offset worked out for it, or one byte after, where the frame before ends.
+  uint64_t start = 0;
+  const avi::PacketTable& packets = *stream->PacketTables().Get(0);
+  for (size_t n = 0; n < packets.Count(); start += packets.Size(n++)) {
+    uint64_t mapped = stream->SourcePosition(n * frame * 2);
+    EXPECT_TRUE(mapped == start || mapped + 1 == start)
+        << "frame " << n << ": " << mapped << " for " << start;
+  }
+
+  // A jump decodes from the frame that holds the position, without the bit reservoir and the
+  // filter bank history of the frames before; three frames on the decoder is back on the exact
+  // samples, each in its place.
+  for (int jump = 0; jump < 6; ++jump) {
+    size_t sample = random() % (expected.size() - 12 * frame) / 2 * 2;
+    std::vector<int16_t> got = AsInt16(ReadAt(*stream, sample * 2, 8 * frame * 2));
     ASSERT_EQ(got.size(), 8 * frame);
-    EXPECT_TRUE(std::equal(got.begin() + 3 * frame, got.end(), expected.begin() + (n + 3) * frame)) << n;
+    size_t settled = (sample / frame + 4) * frame - sample;
+    EXPECT_TRUE(std::equal(got.begin() + static_cast<ptrdiff_t>(settled), got.end(),
+                           expected.begin() + static_cast<ptrdiff_t>(sample + settled)))
+        << sample;
   }
 }
 
-class Ac3Crosscheck : public Crosscheck, public ::testing::WithParamInterface<int> {};
+INSTANTIATE_TEST_SUITE_P(ByteRates, Mp3Crosscheck, ::testing::Values(" -b:a 128k", ""));
+
+struct Ac3Case {
+  int channels;
+  // ffmpeg writes more than two channels as an extensible format whose sub-format is AC-3;
+  // otherwise the stream is patched to carry the AC-3 tag itself.
+  bool extensible;
+};
+
+void PrintTo(const Ac3Case& c, std::ostream* out) {
+  *out << c.channels << " channels" << (c.extensible ? ", extensible" : "");
+}
+
+class Ac3Crosscheck : public Crosscheck, public ::testing::WithParamInterface<Ac3Case> {};
 
 TEST_P(Ac3Crosscheck, MatchesFfmpegWithTheDialogueGain) {
-  int channels = GetParam();
-  avi::AudioStream* stream =
-      channels == 2 ? Make(kStereoSource, 48000, "-c:a ac3 -b:a 192k -dialnorm -27")
-                    // ffmpeg writes more than two channels as an extensible format; AC-3 proper has its tag.
-                    : Make(kSixChannelSource, 48000, "-c:a ac3 -b:a 384k -channel_layout 5.1",
-                           [](riff::WaveFormat& format) { format.formatTag = 0x2000; });
+  const int channels = GetParam().channels;
+  void (*const tagAc3)(riff::WaveFormat&) = [](riff::WaveFormat& format) { format.formatTag = 0x2000; };
+  avi::AudioStream* stream = channels == 2
+                                 ? Make(kStereoSource, 48000, "-c:a ac3 -b:a 192k -dialnorm -27")
+                                 : Make(kSixChannelSource, 48000, "-c:a ac3 -b:a 384k -channel_layout 5.1",
+                                        GetParam().extensible ? nullptr : tagAc3);
   ASSERT_NE(stream, nullptr);
+  EXPECT_EQ(stream->SourceFormat()->formatTag, GetParam().extensible ? 0xFFFE : 0x2000);
   ASSERT_NE(audiotest::AddDecoder(*stream), nullptr);
   ASSERT_EQ(stream->OutputFormat()->channels, channels);
 
@@ -220,7 +214,8 @@ TEST_P(Ac3Crosscheck, MatchesFfmpegWithTheDialogueGain) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Channels, Ac3Crosscheck, ::testing::Values(2, 6));
+INSTANTIATE_TEST_SUITE_P(Channels, Ac3Crosscheck,
+                         ::testing::Values(Ac3Case{2, false}, Ac3Case{6, false}, Ac3Case{6, true}));
 
 // Source bytes the decoder asked the chain for.
 uint64_t sourceBytesAsked = 0;

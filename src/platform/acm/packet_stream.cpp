@@ -10,7 +10,9 @@ namespace platform::acm {
 
 PacketStream::PacketStream(const CodecChoice& choice, const riff::WaveFormat& source,
                            const riff::WaveFormat& destination)
-    : source_(source), sink_(destination.channels, destination.samplesPerSec, choice.channelMask) {}
+    : choice_(choice),
+      source_(source),
+      sink_(destination.channels, destination.samplesPerSec, choice.channelMask) {}
 
 PacketStream::~PacketStream() = default;
 
@@ -57,7 +59,14 @@ bool PacketStream::Decode(const uint8_t* data, uint32_t size, std::vector<uint8_
 }
 
 void PacketStream::Restart() {
-  avcodec_flush_buffers(context_.get());
+  // The codec opened anew: a flush leaves state behind (the seed of a noise generator), and the
+  // same packets must decode alike whatever was decoded before them.
+  ContextPtr fresh;
+  if (OpenDecoder(choice_, source_, &fresh) == kOk) {
+    context_ = std::move(fresh);
+  } else {
+    avcodec_flush_buffers(context_.get());
+  }
   sink_.Reset();
 }
 

@@ -35,7 +35,7 @@ class PacketStream {
   // Decodes one whole packet and appends its samples, in the destination format, to `pcm`.
   // False when the codec refuses the packet; what it gave before that stays.
   bool Decode(const uint8_t* data, uint32_t size, std::vector<uint8_t>* pcm);
-  // Forgets the codec's history: the next packet decodes as the first of a run.
+  // Forgets the codec's history: the next packet decodes as the first one of a fresh stream.
   void Restart();
 
   // The samples, at the codec's rate, that every packet gives; 0 when packets differ.
@@ -55,6 +55,7 @@ class PacketStream {
   PacketStream(const CodecChoice& choice, const riff::WaveFormat& source,
                const riff::WaveFormat& destination);
 
+  CodecChoice choice_;
   riff::WaveFormat source_;
   ContextPtr context_;
   FramePtr frame_;

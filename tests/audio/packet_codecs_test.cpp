@@ -32,7 +32,7 @@ double ErrorRatio(const std::vector<int16_t>& got, const int16_t* expected) {
   for (size_t i = 0; i < got.size(); ++i) {
     double difference = got[i] - expected[i];
     error += difference * difference;
-    signal += double{expected[i]} * expected[i];
+    signal += static_cast<double>(expected[i]) * expected[i];
   }
   return signal > 0 ? error / signal : error;
 }

@@ -13,30 +13,25 @@ using audio::ParseMpegAudioHeader;
 TEST(MpegAudioHeader, LengthsOfEveryLayerAndVersion) {
   struct Case {
     uint8_t bytes[4];
-    int version;
-    int layer;
-    uint32_t bitRate;
-    uint32_t sampleRate;
-    uint32_t samples;
-    uint32_t frameBytes;
+    MpegAudioHeader expected;
   };
   const Case cases[] = {
-      {{0xFF, 0xFB, 0x90, 0x64}, 1, 3, 128000, 44100, 1152, 417},
-      {{0xFF, 0xFB, 0x92, 0x64}, 1, 3, 128000, 44100, 1152, 418},  // padded
-      {{0xFF, 0xF3, 0x84, 0x00}, 2, 3, 64000, 24000, 576, 192},
-      {{0xFF, 0xE3, 0x18, 0x00}, 25, 3, 8000, 8000, 576, 72},
-      {{0xFF, 0xFD, 0xA4, 0x00}, 1, 2, 192000, 48000, 1152, 576},
-      {{0xFF, 0xFF, 0x90, 0x00}, 1, 1, 288000, 44100, 384, 312},
+      {{0xFF, 0xFB, 0x90, 0x64}, {1, 3, 128000, 44100, 1152, 417}},
+      {{0xFF, 0xFB, 0x92, 0x64}, {1, 3, 128000, 44100, 1152, 418}},  // padded
+      {{0xFF, 0xF3, 0x84, 0x00}, {2, 3, 64000, 24000, 576, 192}},
+      {{0xFF, 0xE3, 0x18, 0x00}, {25, 3, 8000, 8000, 576, 72}},
+      {{0xFF, 0xFD, 0xA4, 0x00}, {1, 2, 192000, 48000, 1152, 576}},
+      {{0xFF, 0xFF, 0x90, 0x00}, {1, 1, 288000, 44100, 384, 312}},
   };
   for (const Case& c : cases) {
     MpegAudioHeader header{};
-    ASSERT_TRUE(ParseMpegAudioHeader(c.bytes, &header)) << c.frameBytes;
-    EXPECT_EQ(header.version, c.version);
-    EXPECT_EQ(header.layer, c.layer);
-    EXPECT_EQ(header.bitRate, c.bitRate);
-    EXPECT_EQ(header.sampleRate, c.sampleRate);
-    EXPECT_EQ(header.samples, c.samples);
-    EXPECT_EQ(header.frameBytes, c.frameBytes);
+    ASSERT_TRUE(ParseMpegAudioHeader(c.bytes, &header)) << c.expected.frameBytes;
+    EXPECT_EQ(header.version, c.expected.version);
+    EXPECT_EQ(header.layer, c.expected.layer);
+    EXPECT_EQ(header.bitRate, c.expected.bitRate);
+    EXPECT_EQ(header.sampleRate, c.expected.sampleRate);
+    EXPECT_EQ(header.samples, c.expected.samples);
+    EXPECT_EQ(header.frameBytes, c.expected.frameBytes);
   }
   // A free or invalid bit rate, a reserved version, layer or sample rate, no sync.
   const uint8_t refused[][4] = {{0xFF, 0xFB, 0xF0, 0}, {0xFF, 0xFB, 0x00, 0}, {0xFF, 0xEB, 0x90, 0},

@@ -95,8 +95,8 @@ class AudioDecoder : public avi::IAudioFilter {
   void DropPendingAc3();
   uint32_t ReadAcm(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination);
   // Hands out the decoded bytes waiting at the start of decoded_: drops `*skip` of them first,
-  // then copies up to `room`. Returns the bytes copied; `consumed` receives dropped + copied.
-  uint32_t HandOut(uint64_t* skip, uint8_t* destination, uint32_t room, uint32_t* consumed);
+  // then copies up to `room`. Returns the bytes copied.
+  uint32_t HandOut(uint64_t* skip, uint8_t* destination, uint32_t room);
 
   uint32_t ReadPackets(const Chain& chain, int64_t position, uint32_t count, uint8_t* destination);
   // Starts decoding at the packet that holds `position`, after the packets before it that the

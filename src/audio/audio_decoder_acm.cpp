@@ -171,14 +171,13 @@ bool AudioDecoder::ConvertAc3(const Chain& chain) {
   return true;
 }
 
-uint32_t AudioDecoder::HandOut(uint64_t* skip, uint8_t* destination, uint32_t room, uint32_t* consumed) {
+uint32_t AudioDecoder::HandOut(uint64_t* skip, uint8_t* destination, uint32_t room) {
   uint32_t dropped = static_cast<uint32_t>(std::min<uint64_t>(*skip, waiting_));
   *skip -= dropped;
   uint32_t take = std::min(waiting_ - dropped, room);
   std::memcpy(destination, decoded_.data() + dropped, take);
-  *consumed = dropped + take;
-  waiting_ -= *consumed;
-  if (waiting_ > 0) std::memmove(decoded_.data(), decoded_.data() + *consumed, waiting_);
+  waiting_ -= dropped + take;
+  if (waiting_ > 0) std::memmove(decoded_.data(), decoded_.data() + dropped + take, waiting_);
   return take;
 }
 
@@ -198,8 +197,7 @@ uint32_t AudioDecoder::ReadAc3(const Chain& chain, int64_t position, uint32_t co
   uint32_t produced = 0;
   while (produced < count) {
     if (waiting_ == 0 && !ConvertAc3(chain)) break;
-    uint32_t consumed = 0;
-    produced += HandOut(&skip, destination + produced, count - produced, &consumed);
+    produced += HandOut(&skip, destination + produced, count - produced);
   }
   position_ = position + produced;
   return produced;
@@ -217,16 +215,16 @@ uint32_t AudioDecoder::ReadAcm(const Chain& chain, int64_t position, uint32_t co
     // position is decoded and dropped. More than a second before it says the mapping is off.
     uint64_t before = static_cast<uint64_t>(position - start);
     skip_ = before <= Out().avgBytesPerSec ? before : 0;
-    position_ = position - static_cast<int64_t>(skip_);
+    position_ = position;
   }
   uint64_t total = chain.TotalLength();
   uint32_t produced = 0;
   uint32_t lastRead = 1;
   while (static_cast<uint64_t>(position_) < total) {
     if (waiting_ > 0) {
-      uint32_t consumed = 0;
-      produced += HandOut(&skip_, destination + produced, count - produced, &consumed);
-      position_ += consumed;
+      uint32_t copied = HandOut(&skip_, destination + produced, count - produced);
+      produced += copied;
+      position_ += copied;
       if (produced == count) break;
     }
     if (lastRead == 0) break;

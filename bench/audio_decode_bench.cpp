@@ -134,4 +134,17 @@ void BM_DecodeMsAdpcm(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeMsAdpcm)->Name("BM_DecodeMsAdpcmStereo/vistrel")->Unit(benchmark::kMillisecond);
 
+// The packet path: the decoder is built anew every round, with its walk over the packets.
+void BM_DecodeAac(benchmark::State& state) {
+  static auto stream = FfmpegStream("-c:a aac -b:a 128k", 48000, 2, "aac");
+  DecodeStream(state, stream);
+}
+BENCHMARK(BM_DecodeAac)->Name("BM_DecodeAacStereo/vistrel")->Unit(benchmark::kMillisecond);
+
+void BM_DecodeVorbis(benchmark::State& state) {
+  static auto stream = FfmpegStream("-c:a libvorbis", 48000, 2, "vorbis");
+  DecodeStream(state, stream);
+}
+BENCHMARK(BM_DecodeVorbis)->Name("BM_DecodeVorbisStereo/vistrel")->Unit(benchmark::kMillisecond);
+
 }  // namespace

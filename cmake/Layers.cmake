@@ -9,6 +9,7 @@ set(VISTREL_LAYERS
     platform/text
     platform/ui
     platform/mixer
+    platform/ffmpeg
     platform/codec
     platform/acm
     platform/waveout

@@ -92,7 +92,7 @@ bool FfmpegCodec::OpenContext(Format input) {
   openedInput_.clear();
   inspected_ = AV_PIX_FMT_NONE;
   const riff::BitmapInfoHeader& header = *HeaderOf(input);
-  std::unique_ptr<AVCodecContext, ContextFree> context(avcodec_alloc_context3(decoder_));
+  ffmpeg::ContextPtr context(avcodec_alloc_context3(decoder_));
   if (!context) return false;
   int32_t width = 0;
   int32_t height = 0;

@@ -14,6 +14,7 @@ extern "C" {
 #include "platform/codec/codec.h"
 #include "platform/codec/frame_writer.h"
 #include "platform/codec/packed_vops.h"
+#include "platform/ffmpeg/owners.h"
 
 namespace platform::codec {
 
@@ -52,16 +53,7 @@ class FfmpegCodec final : public Codec {
   int ThreadCount() const { return context_ ? context_->thread_count : 0; }
 
  private:
-  struct ContextFree {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-  };
-  struct FrameFree {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-  };
-  struct PacketFree {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-  };
-  using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
+  using FramePtr = ffmpeg::FramePtr;
   struct Ready {
     FramePtr frame;
     int64_t shownAt;
@@ -78,8 +70,8 @@ class FfmpegCodec final : public Codec {
   FramePtr TakeFrame();
 
   const AVCodec* decoder_;
-  std::unique_ptr<AVCodecContext, ContextFree> context_;
-  std::unique_ptr<AVPacket, PacketFree> packet_;
+  ffmpeg::ContextPtr context_;
+  ffmpeg::PacketPtr packet_;
   std::vector<uint8_t> openedInput_;
   FrameWriter writer_;
   std::deque<Ready> queue_;

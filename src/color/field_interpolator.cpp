@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "color/colour_dsp.h"
 #include "common/mul_div.h"
 
 namespace color {
@@ -10,14 +11,10 @@ namespace {
 constexpr double kFirstFieldPhase = -0.25;
 constexpr double kSecondFieldPhase = 0.25;
 
-void (*ChooseKernel())(const FieldBand&) {
-  return __builtin_cpu_supports("avx2") ? InterpolateBandAvx2 : InterpolateBandSse2;
-}
-
 }  // namespace
 
 FieldInterpolator::FieldInterpolator(int workerCount)
-    : workerCount_(std::max(workerCount, 1)), kernel_(ChooseKernel()) {}
+    : workerCount_(std::max(workerCount, 1)), kernel_(ColourDspTable::Get().interpolateBand) {}
 
 FieldInterpolator::~FieldInterpolator() { Shutdown(); }
 

@@ -50,7 +50,8 @@ class FieldInterpolator {
   int32_t RunJob(int index, int32_t state);
 
   const int workerCount_;
-  void (*const kernel_)(const FieldBand&);
+  // The processor's variant when the interpolator was made.
+  const FieldBandKernel kernel_;
   common::WorkerPool pool_;
   std::vector<FieldBand> slots_;
   std::vector<FieldFilterRow> filters_[2];

@@ -34,8 +34,11 @@ void InterpolateBytes(const FieldTaps& taps, uint8_t* out, size_t begin, size_t 
 
 // Every byte v of a tap's source row is widened to (v × 257) >> 1, multiplied by the tap
 // weight keeping the high 16 bits, and summed with 16-bit saturation; the byte out is the sum
-// shifted right by 5, clamped to 0 … 255. Both variants give identical bytes.
+// shifted right by 5, clamped to 0 … 255. Every variant gives the bytes of InterpolateBytes.
+using FieldBandKernel = void (*)(const FieldBand& band);
+
 void InterpolateBandSse2(const FieldBand& band);
+// Only where the processor has AVX2.
 void InterpolateBandAvx2(const FieldBand& band);
 
 }  // namespace color

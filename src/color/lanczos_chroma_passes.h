@@ -29,19 +29,9 @@ struct ChromaPasses {
   HorizontalChromaPassFn horizontal;
 };
 
-// SSE2 always; AVX2 when `avx2` is true.
-ChromaPasses SelectChromaPasses(bool avx2);
-// The variant for this processor.
-const ChromaPasses& GetChromaPasses();
-
-void VerticalChromaPassSse2(const int16_t* const rows[ChromaTaps::kTaps], const int32_t* weights, int count,
-                            int16_t* out);
-void HorizontalChromaPassSse2(const int16_t* row, const ChromaTaps& even, const ChromaTaps& odd, int count,
-                              uint16_t* out);
-void VerticalChromaPassAvx2(const int16_t* const rows[ChromaTaps::kTaps], const int32_t* weights, int count,
-                            int16_t* out);
-void HorizontalChromaPassAvx2(const int16_t* row, const ChromaTaps& even, const ChromaTaps& odd, int count,
-                              uint16_t* out);
+ChromaPasses ChromaPassesSse2();
+// Only where the processor has AVX2.
+ChromaPasses ChromaPassesAvx2();
 
 // Scalar definitions, used for the samples the vectors leave over. Static so that the AVX2
 // translation unit keeps its own copies.

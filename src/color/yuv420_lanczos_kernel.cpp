@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "color/colour_dsp.h"
 #include "color/colour_state.h"
 #include "color/kernel_scratch.h"
 #include "color/kernel_slot_output.h"
@@ -28,7 +29,7 @@ void UpsampleChromaPlane(const uint8_t* plane, const ChromaLevelTable& chromaLev
     mapped[i] = levels[plane[i]];
   }
 
-  const ChromaPasses& passes = GetChromaPasses();
+  const ChromaPasses passes = ColourDspTable::Get().chroma;
   const std::vector<ChromaTaps>& vertical = scratch.VerticalFilter();
   const std::vector<ChromaTaps>& horizontal = scratch.HorizontalFilter();
   int16_t* padded = scratch.PaddedRow();

@@ -7,11 +7,15 @@
 #include <random>
 #include <vector>
 
+#include "color/colour_dsp.h"
 #include "color/field_interpolator_band.h"
 #include "color/field_interpolator_filter.h"
+#include "support/cpu_levels.h"
 
 namespace color {
 namespace {
+
+using testsupport::ForEachCpuLevel;
 
 // Every output byte from all six taps of the filter, as the arithmetic is defined.
 std::vector<uint8_t> ReferenceInterpolate(const std::vector<uint8_t>& source, int width, int height,
@@ -51,21 +55,23 @@ std::vector<uint8_t> Interpolate(FieldInterpolator& interpolator, const std::vec
 
 TEST(FieldInterpolatorTest, EqualsTheReferenceForAnyWorkerCountAndSize) {
   const int sizes[][2] = {{1, 1}, {1, 2}, {3, 5}, {5, 2}, {17, 9}, {33, 40}, {64, 3}, {100, 77}};
-  for (int workers : {1, 2, 3, 8}) {
-    FieldInterpolator interpolator(workers);
-    for (const auto& size : sizes) {
-      const int width = size[0];
-      const int height = size[1];
-      const ptrdiff_t pitch = 4 * width + 12;  // a source wider than its rows
-      const std::vector<uint8_t> source = RandomField(width, height, pitch, width * 100 + height);
-      for (int field : {1, 2}) {
-        SCOPED_TRACE(::testing::Message()
-                     << workers << " workers, " << width << "x" << height << " field " << field);
-        EXPECT_EQ(Interpolate(interpolator, source, width, height, pitch, field),
-                  ReferenceInterpolate(source, width, height, pitch, field));
+  ForEachCpuLevel(ColourDspTable::Init, [&] {
+    for (int workers : {1, 2, 3, 8}) {
+      FieldInterpolator interpolator(workers);
+      for (const auto& size : sizes) {
+        const int width = size[0];
+        const int height = size[1];
+        const ptrdiff_t pitch = 4 * width + 12;  // a source wider than its rows
+        const std::vector<uint8_t> source = RandomField(width, height, pitch, width * 100 + height);
+        for (int field : {1, 2}) {
+          SCOPED_TRACE(::testing::Message()
+                       << workers << " workers, " << width << "x" << height << " field " << field);
+          EXPECT_EQ(Interpolate(interpolator, source, width, height, pitch, field),
+                    ReferenceInterpolate(source, width, height, pitch, field));
+        }
       }
     }
-  }
+  });
 }
 
 TEST(FieldInterpolatorTest, VectorKernelsEqualTheReference) {
@@ -73,18 +79,15 @@ TEST(FieldInterpolatorTest, VectorKernelsEqualTheReference) {
   const int height = 13;
   const ptrdiff_t pitch = 4 * width;
   const std::vector<uint8_t> source = RandomField(width, height, pitch, 21);
-  std::vector<void (*)(const FieldBand&)> kernels = {InterpolateBandSse2};
-  if (__builtin_cpu_supports("avx2")) {
-    kernels.push_back(InterpolateBandAvx2);
-  }
-  for (auto kernel : kernels) {
+  ForEachCpuLevel(ColourDspTable::Init, [&] {
+    const FieldBandKernel kernel = ColourDspTable::Get().interpolateBand;
     for (int field : {1, 2}) {
       const std::vector<FieldFilterRow> filter = BuildFieldFilter(height, pitch, field == 1 ? -0.25 : 0.25);
       std::vector<uint8_t> out(static_cast<size_t>(pitch) * 2 * height);
       kernel(FieldBand{source.data(), out.data(), pitch, width, 2 * height, filter.data()});
       EXPECT_EQ(out, ReferenceInterpolate(source, width, height, pitch, field));
     }
-  }
+  });
 }
 
 TEST(FieldInterpolatorTest, BandsSplitTheOutputRowsByRoundedShares) {

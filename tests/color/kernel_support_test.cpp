@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "color/colour_dsp.h"
 #include "color/kernel_scratch.h"
 #include "color/lanczos_chroma_filter.h"
 #include "color/lanczos_chroma_passes.h"
@@ -17,6 +18,7 @@
 #include "color/yuv420_standard_kernel.h"
 #include "color/yuy2_kernel.h"
 #include "kernel_test_support.h"
+#include "support/cpu_levels.h"
 
 namespace color::kernel_test {
 namespace {
@@ -29,10 +31,6 @@ class KernelSupportTest : public KernelTest {};
 TEST(ChromaPassesTest, VectorVariantsMatchTheScalarDefinition) {
   const std::vector<ChromaTaps> filter = BuildChromaDoublingFilter(40);
   std::mt19937 random(11);
-  std::vector<ChromaPasses> variants = {SelectChromaPasses(false)};
-  if (__builtin_cpu_supports("avx2")) {
-    variants.push_back(SelectChromaPasses(true));
-  }
   for (int count = 1; count <= 70; ++count) {
     std::vector<int16_t> rows(6 * count);
     for (int16_t& v : rows) {
@@ -51,14 +49,15 @@ TEST(ChromaPassesTest, VectorVariantsMatchTheScalarDefinition) {
     std::vector<uint16_t> horizontalRef(2 * count);
     chroma_pass::VerticalSamples(rowPointers, filter[7].weights.data(), 0, count, verticalRef.data());
     chroma_pass::HorizontalSamples(row, filter[0], filter[1], 0, count, horizontalRef.data());
-    for (const ChromaPasses& passes : variants) {
+    testsupport::ForEachCpuLevel(ColourDspTable::Init, [&] {
+      const ChromaPasses& passes = ColourDspTable::Get().chroma;
       std::vector<int16_t> vertical(count);
       std::vector<uint16_t> horizontal(2 * count);
       passes.vertical(rowPointers, filter[7].weights.data(), count, vertical.data());
       passes.horizontal(row, filter[0], filter[1], count, horizontal.data());
       ASSERT_EQ(vertical, verticalRef) << count;
       ASSERT_EQ(horizontal, horizontalRef) << count;
-    }
+    });
   }
 }
 

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "common/mul_div.h"
+#include "scale/scale_dsp.h"
 
 namespace Media {
 namespace {
@@ -31,7 +32,7 @@ bool Acceptable(int32_t srcPitch, int32_t srcWidth, int32_t srcHeight, int32_t d
 
 LanczosResizerH8_8::LanczosResizerH8_8(int32_t lobes, int workers)
     : taps_(2 * std::clamp(lobes, int32_t{1}, kMaxLobes)),
-      passes_(SelectLanczosPasses()),
+      passes_(scale::ScaleDspTable::Get().lanczos),
       horizontal_(taps_),
       vertical_(taps_) {
   workers = std::max(workers, 1);

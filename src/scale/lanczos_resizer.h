@@ -59,7 +59,8 @@ class LanczosResizerH8_8 final : public IImgResizer {
   uint8_t* Intermediate(int32_t width, int32_t height);
 
   const int32_t taps_;
-  const LanczosPasses& passes_;
+  // The processor's variants when the resizer was made.
+  const LanczosPasses passes_;
   common::Lock lock_;
   LanczosCoefficientCache horizontal_;
   LanczosCoefficientCache vertical_;

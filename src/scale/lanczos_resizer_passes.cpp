@@ -35,8 +35,4 @@ void LanczosContiguousSpan(const LanczosJob& job, int32_t& begin, int32_t& end) 
   }
 }
 
-const LanczosPasses& SelectLanczosPasses() {
-  return __builtin_cpu_supports("avx2") ? LanczosPassesAvx2() : LanczosPassesSse2();
-}
-
 }  // namespace Media

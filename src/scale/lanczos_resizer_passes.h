@@ -40,8 +40,7 @@ struct LanczosPasses {
 void LanczosContiguousSpan(const LanczosJob& job, int32_t& begin, int32_t& end);
 
 const LanczosPasses& LanczosPassesSse2();
+// Only where the processor has AVX2.
 const LanczosPasses& LanczosPassesAvx2();
-// AVX2 when the processor has it, SSE2 otherwise.
-const LanczosPasses& SelectLanczosPasses();
 
 }  // namespace Media

@@ -38,6 +38,9 @@ struct BandRows {
 // two rows so spread. Rows below the last chroma row and the last column take the last chroma
 // sample with full weight. Partial sums saturate in a fixed order: along the chroma row first,
 // then luma plus the chroma.
+using BandConverter = void (*)(const NormalQualityBand& band, const InputTable& in, const OutputTables& out,
+                               BandRows& rows);
+
 void ConvertBandSse2(const NormalQualityBand& band, const InputTable& in, const OutputTables& out,
                      BandRows& rows);
 // The same bytes with AVX2 gathers for the output lookups; only where the processor has AVX2.

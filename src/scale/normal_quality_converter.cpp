@@ -4,6 +4,7 @@
 
 #include "common/mul_div.h"
 #include "platform/system/system.h"
+#include "scale/scale_dsp.h"
 
 namespace scale {
 namespace {
@@ -11,15 +12,13 @@ namespace {
 // The statistics restart from an even spread, so a new run of pictures starts from flat curves.
 constexpr uint64_t kStatisticsReset = 65536;
 
-auto ChooseBandKernel() { return __builtin_cpu_supports("avx2") ? ConvertBandAvx2 : ConvertBandSse2; }
-
 int Index(Channel channel) { return std::clamp(static_cast<int>(channel), 0, 2); }
 
 }  // namespace
 
 NormalQualityConverter::NormalQualityConverter(color::FieldInterpolator& fieldInterpolator, int workerCount)
     : fieldInterpolator_(fieldInterpolator),
-      convertBand_(ChooseBandKernel()),
+      convertBand_(ScaleDspTable::Get().convertBand),
       inputTable_(std::make_unique<InputTable>()),
       outputTables_(std::make_unique<OutputTables>()),
       workers_(static_cast<size_t>(std::max(workerCount, 1))) {

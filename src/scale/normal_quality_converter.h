@@ -101,7 +101,8 @@ class NormalQualityConverter {
   int32_t RunJob(int index, int32_t state);
 
   color::FieldInterpolator& fieldInterpolator_;
-  void (*const convertBand_)(const NormalQualityBand&, const InputTable&, const OutputTables&, BandRows&);
+  // The processor's variant when the converter was made.
+  const BandConverter convertBand_;
 
   std::atomic<bool> dcc_{false};
   // Set by SetDcc; the converting thread resets the statistics it owns.

@@ -8,22 +8,13 @@
 #include "scale/lanczos_reference.h"
 #include "scale/lanczos_resizer_coefficients.h"
 #include "scale/lanczos_resizer_passes.h"
+#include "scale/scale_dsp.h"
+#include "support/cpu_levels.h"
 
 namespace Media::testing {
 namespace {
 
-struct Variant {
-  std::string name;
-  const LanczosPasses* passes;
-};
-
-std::vector<Variant> Variants() {
-  std::vector<Variant> variants{{"sse2", &LanczosPassesSse2()}};
-  if (__builtin_cpu_supports("avx2")) {
-    variants.push_back({"avx2", &LanczosPassesAvx2()});
-  }
-  return variants;
-}
+using testsupport::ForEachCpuLevel;
 
 std::vector<uint8_t> RandomBytes(size_t size, std::mt19937& rng) {
   std::vector<uint8_t> bytes(size);
@@ -53,7 +44,8 @@ const int kWidths[] = {1, 2, 3, 5, 7, 8, 9, 15, 16, 17, 31, 33, 47, 64, 67};
 
 TEST(LanczosPasses, VerticalMatchesScalarBitForBit) {
   std::mt19937 rng(1);
-  for (const Variant& variant : Variants()) {
+  ForEachCpuLevel(scale::ScaleDspTable::Init, [&] {
+    const LanczosPasses& passes = scale::ScaleDspTable::Get().lanczos;
     for (int width : kWidths) {
       for (auto [srcRows, dstRows, filterTaps] :
            {std::tuple{20, 33, 6}, {33, 20, 6}, {50, 17, 4}, {9, 31, 2}}) {
@@ -69,19 +61,20 @@ TEST(LanczosPasses, VerticalMatchesScalarBitForBit) {
                          v.offsets.data(), v.weights.data(), srcPitch, dstPitch};
           ReferenceVertical(job);
           job.dst = actual.data();
-          variant.passes->vertical(job);
-          ASSERT_EQ(expected, actual) << variant.name << " width " << width << " " << srcRows << "->"
-                                      << dstRows << " random weights " << randomWeights;
+          passes.vertical(job);
+          ASSERT_EQ(expected, actual) << "width " << width << " " << srcRows << "->" << dstRows
+                                      << " random weights " << randomWeights;
         }
       }
     }
-  }
+  });
 }
 
 TEST(LanczosPasses, HorizontalMatchesScalarBitForBit) {
   std::mt19937 rng(2);
   const int rows = 3;
-  for (const Variant& variant : Variants()) {
+  ForEachCpuLevel(scale::ScaleDspTable::Init, [&] {
+    const LanczosPasses& passes = scale::ScaleDspTable::Get().lanczos;
     for (int dstWidth : kWidths) {
       for (int srcWidth : {dstWidth, dstWidth * 2 + 1, dstWidth / 3 + 1, 40}) {
         if (srcWidth == dstWidth) {
@@ -99,21 +92,22 @@ TEST(LanczosPasses, HorizontalMatchesScalarBitForBit) {
                            h.offsets.data(), h.weights.data(), srcPitch, dstPitch};
             ReferenceHorizontal(job);
             job.dst = actual.data();
-            variant.passes->horizontal(job);
-            ASSERT_EQ(expected, actual) << variant.name << " " << srcWidth << "->" << dstWidth << " taps "
-                                        << filterTaps << " random weights " << randomWeights;
+            passes.horizontal(job);
+            ASSERT_EQ(expected, actual) << "" << srcWidth << "->" << dstWidth << " taps " << filterTaps
+                                        << " random weights " << randomWeights;
           }
         }
       }
     }
-  }
+  });
 }
 
 TEST(LanczosPasses, HorizontalMatchesScalarForEveryTapCount) {
   std::mt19937 rng(4);
   const int rows = 2;
   const int dstWidth = 37;
-  for (const Variant& variant : Variants()) {
+  ForEachCpuLevel(scale::ScaleDspTable::Init, [&] {
+    const LanczosPasses& passes = scale::ScaleDspTable::Get().lanczos;
     std::set<int> tapCounts;
     for (int filterTaps : {2, 4, 6}) {
       for (int srcWidth = 5; srcWidth <= 140; srcWidth += 3) {
@@ -131,21 +125,21 @@ TEST(LanczosPasses, HorizontalMatchesScalarForEveryTapCount) {
                        h.offsets.data(), h.weights.data(), srcPitch, dstPitch};
         ReferenceHorizontal(job);
         job.dst = actual.data();
-        variant.passes->horizontal(job);
-        ASSERT_EQ(expected, actual) << variant.name << " " << srcWidth << "->" << dstWidth << ", " << h.taps
-                                    << " taps";
+        passes.horizontal(job);
+        ASSERT_EQ(expected, actual) << "" << srcWidth << "->" << dstWidth << ", " << h.taps << " taps";
       }
     }
     for (int taps = 2; taps <= 23; ++taps) {
       EXPECT_TRUE(tapCounts.count(taps)) << taps;
     }
-  }
+  });
 }
 
 TEST(LanczosPasses, WideningAndNarrowingMatchScalarAndInvertEachOther) {
   std::mt19937 rng(3);
   const int rows = 4;
-  for (const Variant& variant : Variants()) {
+  ForEachCpuLevel(scale::ScaleDspTable::Init, [&] {
+    const LanczosPasses& passes = scale::ScaleDspTable::Get().lanczos;
     for (int width : kWidths) {
       const int bytePitch = width * 4 + 5;
       const int widePitch = width * 8 + 2;
@@ -156,8 +150,8 @@ TEST(LanczosPasses, WideningAndNarrowingMatchScalarAndInvertEachOther) {
                        nullptr,      bytePitch,           widePitch};
       ReferenceWidening(widen);
       widen.dst = wideActual.data();
-      variant.passes->widening(widen);
-      ASSERT_EQ(wideExpected, wideActual) << variant.name << " widening, width " << width;
+      passes.widening(widen);
+      ASSERT_EQ(wideExpected, wideActual) << "widening, width " << width;
 
       // Narrowing random 16-bit values exercises both clamps; narrowing the widened bytes restores them.
       const std::vector<uint8_t> wide = RandomBytes(wideExpected.size(), rng);
@@ -167,19 +161,19 @@ TEST(LanczosPasses, WideningAndNarrowingMatchScalarAndInvertEachOther) {
                         bytePitch};
       ReferenceNarrowing(narrow);
       narrow.dst = narrowActual.data();
-      variant.passes->narrowing(narrow);
-      ASSERT_EQ(narrowExpected, narrowActual) << variant.name << " narrowing, width " << width;
+      passes.narrowing(narrow);
+      ASSERT_EQ(narrowExpected, narrowActual) << "narrowing, width " << width;
 
       std::vector<uint8_t> restored(bytes.size(), 0x5A);
-      variant.passes->narrowing(
+      passes.narrowing(
           {wideActual.data(), restored.data(), width, rows, 0, nullptr, nullptr, widePitch, bytePitch});
       for (int r = 0; r < rows; ++r) {
         ASSERT_TRUE(std::equal(bytes.begin() + r * bytePitch, bytes.begin() + r * bytePitch + width * 4,
                                restored.begin() + r * bytePitch))
-            << variant.name << " round trip, width " << width;
+            << "round trip, width " << width;
       }
     }
-  }
+  });
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include "scale/normal_quality_band.h"
 #include "scale/normal_quality_converter.h"
 #include "scale/nqc_reference.h"
+#include "scale/scale_dsp.h"
+#include "support/cpu_levels.h"
 
 namespace scale {
 namespace {
@@ -19,17 +21,7 @@ namespace {
 using scale::ApplyPictureSettings;
 using testing::RandomPicture;
 using testing::ReferenceConvert;
-
-using BandKernel = void (*)(const NormalQualityBand&, const InputTable&, const OutputTables&, BandRows&);
-
-// The band kernels this processor can run.
-std::vector<BandKernel> Kernels() {
-  std::vector<BandKernel> kernels = {ConvertBandSse2};
-  if (__builtin_cpu_supports("avx2")) {
-    kernels.push_back(ConvertBandAvx2);
-  }
-  return kernels;
-}
+using testsupport::ForEachCpuLevel;
 
 // The converter's tables for its current settings, built the same way it builds them.
 struct Tables {
@@ -71,17 +63,19 @@ TEST(NqcConvertTest, EqualsThePixelByPixelReferenceForAnyWorkerCountAndSize) {
   const Tables tables(settings);
   const int sizes[][2] = {{1, 2},  {2, 2},   {3, 3},   {4, 5},    {6, 7},    {8, 2},
                           {13, 9}, {30, 17}, {64, 64}, {122, 99}, {200, 33}, {101, 480}};
-  for (int workers : {1, 2, 3, 8}) {
-    NormalQualityConverter converter(interpolator, workers);
-    ApplyPictureSettings(converter, settings);
-    for (const auto& size : sizes) {
-      SCOPED_TRACE(::testing::Message() << workers << " workers, " << size[0] << "x" << size[1]);
-      const int padded = NormalQualityConverter::PaddedWidth(size[0]);
-      const std::vector<uint8_t> picture = RandomPicture(padded, size[1], size[0] * 1000 + size[1]);
-      EXPECT_EQ(Convert(converter, picture, size[0], size[1]),
-                ReferenceConvert(picture.data(), padded, size[1], *tables.in, *tables.out));
+  ForEachCpuLevel(ScaleDspTable::Init, [&] {
+    for (int workers : {1, 2, 3, 8}) {
+      NormalQualityConverter converter(interpolator, workers);
+      ApplyPictureSettings(converter, settings);
+      for (const auto& size : sizes) {
+        SCOPED_TRACE(::testing::Message() << workers << " workers, " << size[0] << "x" << size[1]);
+        const int padded = NormalQualityConverter::PaddedWidth(size[0]);
+        const std::vector<uint8_t> picture = RandomPicture(padded, size[1], size[0] * 1000 + size[1]);
+        EXPECT_EQ(Convert(converter, picture, size[0], size[1]),
+                  ReferenceConvert(picture.data(), padded, size[1], *tables.in, *tables.out));
+      }
     }
-  }
+  });
 }
 
 TEST(NqcConvertTest, BandKernelSaturatesLikeTheReferenceWithExtremeEntries) {
@@ -116,11 +110,12 @@ TEST(NqcConvertTest, BandKernelSaturatesLikeTheReferenceWithExtremeEntries) {
                                height / 2};
   const std::vector<uint32_t> expected =
       ReferenceConvert(picture.data(), width, height, *tables.in, *tables.out);
-  for (BandKernel kernel : Kernels()) {
+  ForEachCpuLevel(ScaleDspTable::Init, [&] {
+    const BandConverter kernel = ScaleDspTable::Get().convertBand;
     std::fill(pixels.begin(), pixels.end(), 0);
     kernel(band, *tables.in, *tables.out, rows);
     EXPECT_EQ(pixels, expected);
-  }
+  });
 }
 
 // A single chroma detail on a zero background, read through an output table that shows the
@@ -142,7 +137,7 @@ class SplatTest : public ::testing::Test {
   void SetU(int j, int k) { picture_[kWidth * kHeight * 5 / 4 + k * (kWidth / 2) + j] = 200; }
 
   // The blue byte of every pixel, rows 0 … 7.
-  std::vector<int> Blue(BandKernel kernel) {
+  std::vector<int> Blue(BandConverter kernel) {
     std::vector<uint32_t> pixels(kWidth * kHeight);
     BandRows rows;
     rows.Reserve(kWidth);
@@ -175,14 +170,16 @@ TEST_F(SplatTest, OneChromaSampleSpreadsOverThreeByThreeWithWeightsOneHalfQuarte
       expected[(2 + dy) * kWidth + 2 + dx] = 100 >> (std::abs(dx) + std::abs(dy));
     }
   }
-  for (BandKernel kernel : Kernels()) {
+  ForEachCpuLevel(ScaleDspTable::Init, [&] {
+    const BandConverter kernel = ScaleDspTable::Get().convertBand;
     EXPECT_EQ(Blue(kernel), expected);
-  }
+  });
 }
 
 TEST_F(SplatTest, LastColumnAndBottomRowTakeTheLastSampleWithFullWeight) {
   SetU(3, 3);  // the bottom-right chroma sample, co-sited with (6, 6)
-  for (BandKernel kernel : Kernels()) {
+  ForEachCpuLevel(ScaleDspTable::Init, [&] {
+    const BandConverter kernel = ScaleDspTable::Get().convertBand;
     const std::vector<int> blue = Blue(kernel);
     EXPECT_EQ(blue[6 * kWidth + 6], 100);
     EXPECT_EQ(blue[6 * kWidth + 7], 100);  // last column: weight 1, not 1/2
@@ -192,7 +189,7 @@ TEST_F(SplatTest, LastColumnAndBottomRowTakeTheLastSampleWithFullWeight) {
     EXPECT_EQ(blue[5 * kWidth + 5], 25);
     EXPECT_EQ(blue[6 * kWidth + 5], 50);
     EXPECT_EQ(blue[4 * kWidth + 6], 0);
-  }
+  });
 }
 
 TEST(NqcConvertTest, FieldPicturesAreTheConvertedFieldDoubled) {

@@ -69,7 +69,9 @@ TEST_F(IndexRepair, AChunkCutOffByTheEndOfTheFileIsDropped) {
     ASSERT_NE(movie, nullptr);
     EXPECT_EQ(Packets(*movie->VideoTable()), std::vector<Bytes>{Text("one")}) << cut;
     EXPECT_EQ(Packets(AudioTable(*movie)), std::vector<Bytes>{Text("pcm")}) << cut;
-    if (cut == 2) EXPECT_NE(said.find("is cut off by the end of the file"), std::string::npos) << said;
+    if (cut == 2) {
+      EXPECT_NE(said.find("is cut off by the end of the file"), std::string::npos) << said;
+    }
   }
   // A size far past the end, in the middle of the data: nothing behind it counts.
   Bytes lying = Chunk("00dc", Text("abcd"));
@@ -221,7 +223,9 @@ TEST(ParseReasons, EveryRefusalNamesTheFileAndWhy) {
     avi::FileView view = avi::FileView::Open(dir.Write("odd.avi", file));
     avi::AVIFile reader;
     testing::internal::CaptureStderr();
-    if (reader.Probe(view)) EXPECT_EQ(reader.Parse(view), nullptr);
+    if (reader.Probe(view)) {
+      EXPECT_EQ(reader.Parse(view), nullptr);
+    }
     return testing::internal::GetCapturedStderr();
   };
   const std::string path = dir.File("odd.avi");

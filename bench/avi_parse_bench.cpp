@@ -120,7 +120,9 @@ class ManyStreamListsFile {
     auto put = [&file](uint32_t v) {
       for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(v >> (8 * i)));
     };
-    auto text = [&file](const char* code) { file.insert(file.end(), code, code + 4); };
+    auto text = [&file](const char* code) {
+      for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(code[i]));
+    };
     auto zeros = [&file](size_t n) { file.insert(file.end(), n, 0); };
     text("RIFF");
     put(0);

@@ -123,6 +123,8 @@ class VCMDecoder final : public VideoDecoder {
   void ConvertYv12(const uint8_t* source, uint8_t* destination, ptrdiff_t pitch, int32_t ycOffset, bool dcc,
                    int32_t mode, int32_t field);
   bool ConvertNormal(const uint8_t* source, uint8_t* destination, ptrdiff_t pitch, int32_t field);
+  // The packed 4:2:2 picture in buffer A, whole, to 32-bit RGB.
+  bool ConvertYuy2Picture(uint8_t* destination, ptrdiff_t pitch) const;
 
   std::unique_ptr<platform::codec::Codec> codec_;
   int32_t kind_ = kKindUnusable;

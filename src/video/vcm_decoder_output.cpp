@@ -44,8 +44,7 @@ bool VCMDecoder::WriteRgb(uint8_t* destination, ptrdiff_t pitch) {
     case kKindRawYv12:
       return color::ConvertYv12Standard(bufferA_.data(), destination, width_, height_, pitch, 0, false, 0);
     case kKindYuy2:
-      return color::ConvertYuy2(bufferA_.data(), 2 * static_cast<ptrdiff_t>(width_), destination, pitch,
-                                width_, height_);
+      return ConvertYuy2Picture(destination, pitch);
     default:
       return false;
   }
@@ -152,14 +151,18 @@ int32_t VCMDecoder::DecodeForPlayback(int32_t frame, uint8_t* destination, Decod
       }
       break;
     case kKindYuy2:
-      color::ConvertYuy2(bufferA_.data(), 2 * static_cast<ptrdiff_t>(width_), destination, pitch, width_,
-                         height_);
+      ConvertYuy2Picture(destination, pitch);
       break;
     default:
       ConvertRgbSource(destination, pitch, 0, false, 0, true);
       break;
   }
   return result;
+}
+
+bool VCMDecoder::ConvertYuy2Picture(uint8_t* destination, ptrdiff_t pitch) const {
+  return color::ConvertYuy2(bufferA_.data(), 2 * static_cast<ptrdiff_t>(width_), destination, pitch, width_,
+                            height_);
 }
 
 int32_t VCMDecoder::DecodeConverted(int32_t frame, uint8_t* destination, ptrdiff_t pitch, int32_t ycOffset,
@@ -195,8 +198,7 @@ int32_t VCMDecoder::DecodeConverted(int32_t frame, uint8_t* destination, ptrdiff
       if (!WriteRgb(destination, pitch)) return kFailed;
       break;
     case kKindYuy2:
-      color::ConvertYuy2(bufferA_.data(), 2 * static_cast<ptrdiff_t>(width_), destination, pitch, width_,
-                         height_);
+      ConvertYuy2Picture(destination, pitch);
       break;
     default:
       ConvertRgbSource(destination, pitch, ycOffset, kind_ == kKindRgbToYv12 && dcc, mode, false);

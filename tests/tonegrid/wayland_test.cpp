@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/weston.h"
+#include "support/x_server.h"
 #include "tonegrid/pattern_window.h"
 #include "tonegrid/program.h"
 
@@ -39,6 +40,7 @@ TEST_P(TonegridOnWayland, FillsTheOutputAndSavesOnEscape) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   weston->UseForQt();
+  testsupport::KeepSoftwareDriverLoaded();
   qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit());
   const std::string shotPath = dir.filePath("shot.png").toStdString();
 

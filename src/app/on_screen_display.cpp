@@ -83,34 +83,28 @@ void OnScreenDisplay::Draw(platform::display::Surface& surface) {
 }
 
 void OnScreenDisplay::FrameDecoded(const playback::StatisticsFigures& figures) {
-  const std::string line = StatisticsLine(figures);
+  Show(StatisticsLine(figures), {}, false);
+}
+
+void OnScreenDisplay::ShowMessage(const std::string& text) { Show(text, {}, true); }
+
+void OnScreenDisplay::ShowMessage(const std::u16string& text) { Show({}, text, true); }
+
+void OnScreenDisplay::Show(std::string_view narrow, std::u16string_view wide, bool message) {
   const uint32_t now = clock_.Now();
   std::lock_guard<std::mutex> guard(mutex_);
-  if (newMessage_ && length_ != 0) {
+  if (!message && newMessage_ && length_ != 0) {
     return;
   }
-  narrow_.assign(Bounded(line));
-  length_ = static_cast<int32_t>(narrow_.size());
-  deadline_ = now + kStatisticsMs;
-  newMessage_ = false;
-}
-
-void OnScreenDisplay::ShowMessage(const std::string& text) {
-  const uint32_t now = clock_.Now();
-  std::lock_guard<std::mutex> guard(mutex_);
-  narrow_.assign(Bounded(text));
-  length_ = static_cast<int32_t>(narrow_.size());
-  deadline_ = now + kMessageMs;
-  newMessage_ = true;
-}
-
-void OnScreenDisplay::ShowMessage(const std::u16string& text) {
-  const uint32_t now = clock_.Now();
-  std::lock_guard<std::mutex> guard(mutex_);
-  wide_.assign(Bounded(text));
-  length_ = -static_cast<int32_t>(wide_.size());
-  deadline_ = now + kMessageMs;
-  newMessage_ = true;
+  if (wide.empty()) {
+    narrow_.assign(Bounded(narrow));
+    length_ = static_cast<int32_t>(narrow_.size());
+  } else {
+    wide_.assign(Bounded(wide));
+    length_ = -static_cast<int32_t>(wide_.size());
+  }
+  deadline_ = now + (message ? kMessageMs : kStatisticsMs);
+  newMessage_ = message;
 }
 
 void OnScreenDisplay::ClearDeadline() {

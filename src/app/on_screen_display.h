@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "common/playback_clock.h"
 #include "common/settings.h"
@@ -36,6 +37,10 @@ class OnScreenDisplay final : public playback::Overlay {
   void ClearDeadline() override;
 
  private:
+  // The narrow text, or the wide one where it is not empty, shown from now: a message for
+  // kMessageMs, else the statistics line for kStatisticsMs unless a message is showing.
+  void Show(std::string_view narrow, std::u16string_view wide, bool message);
+
   const common::PlaybackClock& clock_;
   const common::Settings& settings_;
 

@@ -33,37 +33,78 @@ int32_t Down(int32_t value, int32_t step, int32_t least) {
   return static_cast<int32_t>(std::max<int64_t>(int64_t{value} - step, least));
 }
 
+// The new value of a stepped setting is in its field; `cut` says the step stopped at a bound.
+using ApplyFn = void (*)(const SettingCommandContext& c, int32_t value, bool cut);
+
 // Brightness, contrast, saturation and the luma and chroma gammas: the frame processor gets
 // the value as a factor, the colour model the refresh.
-void PictureValue(const SettingCommandContext& c, SharedInt& setting, int32_t value,
-                  void (NormalQualityConverter::*set)(double)) {
-  setting = value;
-  (c.frameProcessor.*set)(value / 100.0);
+template <void (NormalQualityConverter::*Set)(double)>
+void ApplyPicture(const SettingCommandContext& c, int32_t value, bool) {
+  (c.frameProcessor.*Set)(value / 100.0);
   playback::RefreshColour(c.settings);
-}
-
-void Percent(const SettingCommandContext& c, SharedInt& setting, int32_t value,
-             void (NormalQualityConverter::*set)(double), const char* format) {
-  PictureValue(c, setting, value, set);
-  c.osd.ShowMessage(common::Format(format, value));
-}
-
-void Gamma(const SettingCommandContext& c, SharedInt& setting, int32_t value,
-           void (NormalQualityConverter::*set)(double), const char* format) {
-  PictureValue(c, setting, value, set);
-  c.osd.ShowMessage(common::Format(format, value * 0.01));
 }
 
 // A display gamma goes to the colour model's channel tables only; a step cut at its bound
 // rebuilds nothing.
-void DisplayGamma(const SettingCommandContext& c, SharedInt& setting, int32_t step, const char* format) {
-  const int32_t value = step > 0 ? Up(setting, step, 30) : Down(setting, -step, 10);
-  const bool cut = value != int64_t{setting} + step;
-  setting = value;
+void ApplyDisplayGamma(const SettingCommandContext& c, int32_t, bool cut) {
   if (!cut) {
     playback::RebuildRgb(c.settings);
   }
-  c.osd.ShowMessage(common::Format(format, value * 0.1));
+}
+
+void ApplyYcOffset(const SettingCommandContext& c, int32_t value, bool) {
+  c.frameProcessor.SetYcOffset(value);
+}
+
+void ApplyMonitorBrightness(const SettingCommandContext& c, int32_t value, bool) {
+  color::SetMonitorBrightness(value);
+  c.frameProcessor.SetMonitorBrightness(value);
+  playback::RebuildRgb(c.settings);
+}
+
+// A setting a pair of keys steps within its bounds. The message shows the stored value times
+// `unit`, or the stored integer itself where `unit` is 0.
+struct SteppedSetting {
+  int up;
+  int down;
+  SharedInt common::Settings::*field;
+  int32_t step;
+  int32_t least;
+  int32_t most;
+  ApplyFn apply;
+  const char* format;
+  double unit;
+};
+
+using S = common::Settings;
+using NQC = NormalQualityConverter;
+constexpr SteppedSetting kSteppedSettings[] = {
+    {kCmdBrightnessUp, kCmdBrightnessDown, &S::brightness, 5, 0, 500, ApplyPicture<&NQC::SetBrightness>,
+     "Brightness: %d%%", 0},
+    {kCmdContrastUp, kCmdContrastDown, &S::contrast, 5, 0, 500, ApplyPicture<&NQC::SetContrast>,
+     "Contrast: %d%%", 0},
+    {kCmdSaturationUp, kCmdSaturationDown, &S::saturation, 5, 0, 500, ApplyPicture<&NQC::SetSaturation>,
+     "Saturation: %d%%", 0},
+    {kCmdCGammaUp, kCmdCGammaDown, &S::cGamma, 5, 5, 500, ApplyPicture<&NQC::SetCGamma>, "C-Gamma: %0.2lf",
+     0.01},
+    {kCmdYGammaUp, kCmdYGammaDown, &S::yGamma, 5, 5, 500, ApplyPicture<&NQC::SetYGamma>, "Y-Gamma: %0.2lf",
+     0.01},
+    {kCmdRGammaUp, kCmdRGammaDown, &S::rGamma, 1, 10, 30, ApplyDisplayGamma, "R-Gamma: %0.1lf", 0.1},
+    {kCmdGGammaUp, kCmdGGammaDown, &S::gGamma, 1, 10, 30, ApplyDisplayGamma, "G-Gamma: %0.1lf", 0.1},
+    {kCmdBGammaUp, kCmdBGammaDown, &S::bGamma, 1, 10, 30, ApplyDisplayGamma, "B-Gamma: %0.1lf", 0.1},
+    {kCmdYcOffsetUp, kCmdYcOffsetDown, &S::ycOffset, 1, -5, 5, ApplyYcOffset, "Y/C Offset: %d pixel", 0},
+    {kCmdMonitorBrightnessUp, kCmdMonitorBrightnessDown, &S::monBright, 5, 0, 200, ApplyMonitorBrightness,
+     "Monitor Brightness: %d%%", 0},
+};
+
+void Step(const SettingCommandContext& c, const SteppedSetting& s, bool up) {
+  SharedInt& setting = c.settings.*s.field;
+  const int32_t old = setting;
+  const int32_t value = up ? Up(old, s.step, s.most) : Down(old, s.step, s.least);
+  const bool cut = value != int64_t{old} + (up ? s.step : -s.step);
+  setting = value;
+  s.apply(c, value, cut);
+  c.osd.ShowMessage(s.unit == 0 ? common::Format(s.format, value) : common::Format(s.format, value * s.unit));
 }
 
 // 0 → 2 → 1 → 3 → 0; a value outside the cycle starts it again.
@@ -120,12 +161,6 @@ void ResetColour(const SettingCommandContext& c) {
   playback::RefreshColour(s);
   playback::RebuildRgb(s);
   c.osd.ShowMessage("Reset Color");
-}
-
-void YcOffset(const SettingCommandContext& c, int32_t value) {
-  c.settings.ycOffset = value;
-  c.frameProcessor.SetYcOffset(value);
-  c.osd.ShowMessage(common::Format("Y/C Offset: %d pixel", value));
 }
 
 void Dcc(const SettingCommandContext& c) {
@@ -209,14 +244,6 @@ void YuvSource(const SettingCommandContext& c) {
   c.osd.ShowMessage(text);
 }
 
-void MonitorBrightness(const SettingCommandContext& c, int32_t value) {
-  c.settings.monBright = value;
-  color::SetMonitorBrightness(value);
-  c.frameProcessor.SetMonitorBrightness(value);
-  playback::RebuildRgb(c.settings);
-  c.osd.ShowMessage(common::Format("Monitor Brightness: %d%%", value));
-}
-
 void AccuracyTest(const SettingCommandContext& c) {
   double maxError = 0;
   double minError = 0;
@@ -244,29 +271,16 @@ void Toggle(const SettingCommandContext& c, SharedInt& setting, const char* on, 
 }  // namespace
 
 bool RunSettingCommand(int command, const SettingCommandContext& c) {
+  for (const SteppedSetting& stepped : kSteppedSettings) {
+    if (command == stepped.up || command == stepped.down) {
+      Step(c, stepped, command == stepped.up);
+      return true;
+    }
+  }
   common::Settings& s = c.settings;
-  using NQC = NormalQualityConverter;
   switch (command) {
     case kCmdTest:
       AccuracyTest(c);
-      break;
-    case kCmdBrightnessUp:
-      Percent(c, s.brightness, Up(s.brightness, 5, 500), &NQC::SetBrightness, "Brightness: %d%%");
-      break;
-    case kCmdBrightnessDown:
-      Percent(c, s.brightness, Down(s.brightness, 5, 0), &NQC::SetBrightness, "Brightness: %d%%");
-      break;
-    case kCmdContrastUp:
-      Percent(c, s.contrast, Up(s.contrast, 5, 500), &NQC::SetContrast, "Contrast: %d%%");
-      break;
-    case kCmdContrastDown:
-      Percent(c, s.contrast, Down(s.contrast, 5, 0), &NQC::SetContrast, "Contrast: %d%%");
-      break;
-    case kCmdSaturationUp:
-      Percent(c, s.saturation, Up(s.saturation, 5, 500), &NQC::SetSaturation, "Saturation: %d%%");
-      break;
-    case kCmdSaturationDown:
-      Percent(c, s.saturation, Down(s.saturation, 5, 0), &NQC::SetSaturation, "Saturation: %d%%");
       break;
     case kCmdResetColor:
       ResetColour(c);
@@ -274,44 +288,8 @@ bool RunSettingCommand(int command, const SettingCommandContext& c) {
     case kCmdSourceTransfer:
       SourceTransfer(c);
       break;
-    case kCmdYcOffsetDown:
-      YcOffset(c, Down(s.ycOffset, 1, -5));
-      break;
-    case kCmdYcOffsetUp:
-      YcOffset(c, Up(s.ycOffset, 1, 5));
-      break;
     case kCmdDcc:
       Dcc(c);
-      break;
-    case kCmdCGammaDown:
-      Gamma(c, s.cGamma, Down(s.cGamma, 5, 5), &NQC::SetCGamma, "C-Gamma: %0.2lf");
-      break;
-    case kCmdCGammaUp:
-      Gamma(c, s.cGamma, Up(s.cGamma, 5, 500), &NQC::SetCGamma, "C-Gamma: %0.2lf");
-      break;
-    case kCmdYGammaDown:
-      Gamma(c, s.yGamma, Down(s.yGamma, 5, 5), &NQC::SetYGamma, "Y-Gamma: %0.2lf");
-      break;
-    case kCmdYGammaUp:
-      Gamma(c, s.yGamma, Up(s.yGamma, 5, 500), &NQC::SetYGamma, "Y-Gamma: %0.2lf");
-      break;
-    case kCmdRGammaUp:
-      DisplayGamma(c, s.rGamma, 1, "R-Gamma: %0.1lf");
-      break;
-    case kCmdGGammaUp:
-      DisplayGamma(c, s.gGamma, 1, "G-Gamma: %0.1lf");
-      break;
-    case kCmdBGammaUp:
-      DisplayGamma(c, s.bGamma, 1, "B-Gamma: %0.1lf");
-      break;
-    case kCmdRGammaDown:
-      DisplayGamma(c, s.rGamma, -1, "R-Gamma: %0.1lf");
-      break;
-    case kCmdGGammaDown:
-      DisplayGamma(c, s.gGamma, -1, "G-Gamma: %0.1lf");
-      break;
-    case kCmdBGammaDown:
-      DisplayGamma(c, s.bGamma, -1, "B-Gamma: %0.1lf");
       break;
     case kCmdWaitVBlank:
       Toggle(c, s.waitVBlank, "Wait for Vertical Blank Enabled", "Wait for Vertical Blank Disabled");
@@ -337,12 +315,6 @@ bool RunSettingCommand(int command, const SettingCommandContext& c) {
       break;
     case kCmdOutputTransfer:
       OutputTransfer(c);
-      break;
-    case kCmdMonitorBrightnessUp:
-      MonitorBrightness(c, Up(s.monBright, 5, 200));
-      break;
-    case kCmdMonitorBrightnessDown:
-      MonitorBrightness(c, Down(s.monBright, 5, 0));
       break;
     default:
       return false;

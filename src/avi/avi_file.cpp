@@ -142,6 +142,11 @@ class Parser {
   // A stream's own OpenDML index replaces what idx1 said about every stream.
   void TakeSuperIndex(const SubChunk& chunk, uint32_t number, bool video, PacketTable& table);
   // Only the last video stream makes the Movie; the others are read for their indexes alone.
+  // Reads a stream's extra chunks: its name, returned, and its OpenDML index; `other` gets the
+  // rest. Video chunks step to even offsets, audio ones past padding where there is some.
+  template <typename Other>
+  std::optional<std::string> ReadStreamChunks(const StreamEntry& entry, uint32_t number, bool video,
+                                              PacketTable& table, Other other);
   void TakeVideo(const StreamEntry& entry, uint32_t number, bool last);
   void TakeAudio(const StreamEntry& entry, uint32_t number);
   // Why the indexes leave the Movie's streams without all their packets, or empty.
@@ -322,19 +327,28 @@ void Parser::TakeSuperIndex(const SubChunk& chunk, uint32_t number, bool video, 
     superIndexBroken_ = true;
 }
 
+template <typename Other>
+std::optional<std::string> Parser::ReadStreamChunks(const StreamEntry& entry, uint32_t number, bool video,
+                                                    PacketTable& table, Other other) {
+  std::optional<std::string> name;
+  ForEachSubChunk(entry.extra, video, [&](const SubChunk& chunk) {
+    if (chunk.fourcc == kStrn) {
+      name = ReadStrn(chunk);
+    } else if (chunk.fourcc == kIndx) {
+      TakeSuperIndex(chunk, number, video, table);
+    } else {
+      other(chunk);
+    }
+  });
+  return name;
+}
+
 void Parser::TakeVideo(const StreamEntry& entry, uint32_t number, bool last) {
   auto table = std::make_unique<PacketTable>(view_);
-  std::optional<std::string> name;
   std::array<uint8_t, 4> colour{};
   std::array<int32_t, 6> params{0, 0, 0, 0, 1, 1};
-  ForEachSubChunk(entry.extra, true, [&](const SubChunk& chunk) {
+  std::optional<std::string> name = ReadStreamChunks(entry, number, true, *table, [&](const SubChunk& chunk) {
     switch (chunk.fourcc) {
-      case kStrn:
-        name = ReadStrn(chunk);
-        break;
-      case kIndx:
-        TakeSuperIndex(chunk, number, true, *table);
-        break;
       case kStrc:
         colour = {};
         for (size_t i = 0; i < 4 && i < chunk.available; ++i) colour[i] = chunk.body[i];
@@ -367,25 +381,13 @@ void Parser::TakeVideo(const StreamEntry& entry, uint32_t number, bool last) {
 
 void Parser::TakeAudio(const StreamEntry& entry, uint32_t number) {
   auto table = std::make_unique<PacketTable>(view_);
-  std::optional<std::string> name;
   int32_t delay = 0;
-  ForEachSubChunk(entry.extra, false, [&](const SubChunk& chunk) {
-    switch (chunk.fourcc) {
-      case kStrn:
-        name = ReadStrn(chunk);
-        break;
-      case kIndx:
-        TakeSuperIndex(chunk, number, false, *table);
-        break;
-      case kStrd:
-        if (chunk.available >= 4) {
+  std::optional<std::string> name =
+      ReadStreamChunks(entry, number, false, *table, [&](const SubChunk& chunk) {
+        if (chunk.fourcc == kStrd && chunk.available >= 4) {
           delay = std::clamp(static_cast<int32_t>(LoadU32(chunk.body)), -kMaxDelayMs, kMaxDelayMs);
         }
-        break;
-      default:
-        break;
-    }
-  });
+      });
   if (!indexReleased_ && number < legacyTables_.audio.size()) legacyTables_.audio[number] = table.get();
   streamTables_.emplace_back(number, table.get());
 

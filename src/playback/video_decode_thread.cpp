@@ -87,6 +87,17 @@ VideoDecodeThread::Decoded VideoDecodeThread::DecodeInto(int32_t frame, uint8_t*
   return decoded;
 }
 
+template <typename Store>
+void VideoDecodeThread::Publish(int32_t frame, Store store) {
+  c_.ring.lastDecoded = frame;
+  const int32_t stamp = FrameStamp(frame, Timing());
+  {
+    std::lock_guard lock(c_.ring.lock);
+    store(stamp);
+  }
+  UpdateStatisticsLine(stamp);
+}
+
 int VideoDecodeThread::FreeSlot() const {
   const PresentationState& p = c_.presentation;
   // A freed slot may still be drawn by the presentation thread until its request completes.
@@ -117,16 +128,12 @@ VideoDecodeThread::Pass VideoDecodeThread::DecodeSingleBuffer(int32_t frame) {
   const Decoded decoded = DecodeInto(frame, locked.bits, locked.pitch);
   back->Unlock();
   if (decoded.result != video::kDecoded) return Pass::kEnded;
-  ring.lastDecoded = decoded.frame;
   c_.presentation.presentedSlot.store(0, std::memory_order_relaxed);
   ring.ringFull.store(1, std::memory_order_relaxed);
-  const int32_t stamp = FrameStamp(decoded.frame, Timing());
-  {
-    std::lock_guard lock(ring.lock);
+  Publish(decoded.frame, [&](int32_t stamp) {
     ring.singleStamp = stamp;
     ring.singleNotReady = false;
-  }
-  UpdateStatisticsLine(stamp);
+  });
   return Pass::kDecoded;
 }
 
@@ -141,16 +148,12 @@ VideoDecodeThread::Pass VideoDecodeThread::DecodeDirect(int32_t frame) {
   const Decoded decoded = DecodeInto(frame, locked.bits, locked.pitch);
   target.display->Unlock();
   if (decoded.result != video::kDecoded) return Pass::kEnded;
-  ring.lastDecoded = decoded.frame;
-  const int32_t stamp = FrameStamp(decoded.frame, Timing());
-  {
-    std::lock_guard lock(ring.lock);
+  Publish(decoded.frame, [&](int32_t stamp) {
     target.stamp = stamp;
     target.notReady = false;
     ring.decodedCount.fetch_add(1, std::memory_order_relaxed);
     if (FreeSlot() < 0) ring.ringFull.store(1, std::memory_order_relaxed);
-  }
-  UpdateStatisticsLine(stamp);
+  });
   return Pass::kDecoded;
 }
 
@@ -172,17 +175,13 @@ VideoDecodeThread::Pass VideoDecodeThread::DecodeForWorker(int32_t frame) {
   if (result != video::kDecoded) return Pass::kEnded;
   ring.readMs.store(readMs, std::memory_order_relaxed);
   decodeMs_ = decodeMs;
-  ring.lastDecoded = f;
-  const int32_t stamp = FrameStamp(f, Timing());
-  {
-    std::lock_guard lock(ring.lock);
+  Publish(f, [&](int32_t stamp) {
     ring.decodedCount.fetch_add(1, std::memory_order_relaxed);
     target.stamp = stamp;
     target.busy = true;
     if (FreeSlot() < 0) ring.ringFull.store(1, std::memory_order_relaxed);
-  }
+  });
   HandToWorker(slot);
-  UpdateStatisticsLine(stamp);
   return Pass::kDecoded;
 }
 

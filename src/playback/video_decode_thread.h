@@ -32,6 +32,10 @@ class VideoDecodeThread {
   Pass DecodeDirect(int32_t frame);
   Pass DecodeForWorker(int32_t frame);
   void HandToWorker(int slot);
+  // Makes `frame` the last decoded, has `store` hand its stamp over under the ring's lock, and
+  // renews the statistics line.
+  template <typename Store>
+  void Publish(int32_t frame, Store store);
   // The highest-index free slot that is not on its way to the screen, or -1. With the lock held.
   int FreeSlot() const;
   int TakeFreeSlot() const;

@@ -29,76 +29,44 @@ NormalQualityConverter::NormalQualityConverter(color::FieldInterpolator& fieldIn
 NormalQualityConverter::~NormalQualityConverter() { pool_.Stop(); }
 
 void NormalQualityConverter::SetDcc(bool enabled) {
-  dcc_.store(enabled, std::memory_order_relaxed);
   statisticsResetPending_.store(true, std::memory_order_relaxed);
-  MarkInputStale();
+  SetInput(dcc_, enabled);
 }
 
-void NormalQualityConverter::SetBrightness(double b) {
-  brightness_.store(b, std::memory_order_relaxed);
-  MarkInputStale();
-}
+void NormalQualityConverter::SetBrightness(double b) { SetInput(brightness_, b); }
 
-void NormalQualityConverter::SetContrast(double c) {
-  contrast_.store(c, std::memory_order_relaxed);
-  MarkInputStale();
-}
+void NormalQualityConverter::SetContrast(double c) { SetInput(contrast_, c); }
 
-void NormalQualityConverter::SetSaturation(double s) {
-  saturation_.store(s, std::memory_order_relaxed);
-  MarkInputStale();
-}
+void NormalQualityConverter::SetSaturation(double s) { SetInput(saturation_, s); }
 
-void NormalQualityConverter::SetYGamma(double g) {
-  yGamma_.store(g, std::memory_order_relaxed);
-  MarkInputStale();
-}
+void NormalQualityConverter::SetYGamma(double g) { SetInput(yGamma_, g); }
 
-void NormalQualityConverter::SetCGamma(double g) {
-  cGamma_.store(g, std::memory_order_relaxed);
-  MarkInputStale();
-}
+void NormalQualityConverter::SetCGamma(double g) { SetInput(cGamma_, g); }
 
-void NormalQualityConverter::SetYuvMatrix(int32_t type) {
-  yuvType_.store(type, std::memory_order_relaxed);
-  MarkInputStale();
-}
+void NormalQualityConverter::SetYuvMatrix(int32_t type) { SetInput(yuvType_, type); }
 
-void NormalQualityConverter::SetSourceTransfer(int32_t type) {
-  sourceType_.store(type, std::memory_order_relaxed);
-  MarkOutputStale();
-}
+void NormalQualityConverter::SetSourceTransfer(int32_t type) { SetOutput(sourceType_, type); }
 
-void NormalQualityConverter::SetOutputTransfer(int32_t type) {
-  outputType_.store(type, std::memory_order_relaxed);
-  MarkOutputStale();
-}
+void NormalQualityConverter::SetOutputTransfer(int32_t type) { SetOutput(outputType_, type); }
 
 void NormalQualityConverter::SetYcOffset(int32_t n) { ycOffset_.store(n, std::memory_order_relaxed); }
 
-void NormalQualityConverter::SetMonitorBrightness(int32_t percent) {
-  monitorBrightness_.store(percent, std::memory_order_relaxed);
-  MarkOutputStale();
-}
+void NormalQualityConverter::SetMonitorBrightness(int32_t percent) { SetOutput(monitorBrightness_, percent); }
 
 void NormalQualityConverter::SetMonitorGamma(Channel channel, double g) {
-  monitorGamma_[Index(channel)].store(g, std::memory_order_relaxed);
-  MarkOutputStale();
+  SetOutput(monitorGamma_[Index(channel)], g);
 }
 
 void NormalQualityConverter::SetMonitorLevel(Channel channel, double b) {
-  monitorLevel_[Index(channel)].store(b, std::memory_order_relaxed);
-  MarkOutputStale();
+  SetOutput(monitorLevel_[Index(channel)], b);
 }
 
 void NormalQualityConverter::SetMonitorContrast(Channel channel, double c) {
-  monitorContrast_[Index(channel)].store(c, std::memory_order_relaxed);
-  MarkOutputStale();
+  SetOutput(monitorContrast_[Index(channel)], c);
 }
 
 void NormalQualityConverter::SetDisplayGamma(Channel channel, double g) {
-  displayGamma_[Index(channel)].store(g, std::memory_order_relaxed);
-  MarkOutputStale();
+  SetOutput(displayGamma_[Index(channel)], g);
 }
 
 int NormalQualityConverter::PaddedWidth(int width) { return (width + 3) & ~3; }

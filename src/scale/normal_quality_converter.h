@@ -93,8 +93,18 @@ class NormalQualityConverter {
     BandRows rows;
   };
 
-  void MarkInputStale() { inputStale_.store(true, std::memory_order_release); }
-  void MarkOutputStale() { outputStale_.store(true, std::memory_order_release); }
+  // Store a setting, then mark the tables built from it stale: the input table (levels and
+  // matrix) or the output tables (transfers and monitor), released for the next Convert.
+  template <typename T>
+  void SetInput(std::atomic<T>& setting, T value) {
+    setting.store(value, std::memory_order_relaxed);
+    inputStale_.store(true, std::memory_order_release);
+  }
+  template <typename T>
+  void SetOutput(std::atomic<T>& setting, T value) {
+    setting.store(value, std::memory_order_relaxed);
+    outputStale_.store(true, std::memory_order_release);
+  }
   NormalQualitySettings Snapshot() const;
   void RebuildStaleTables();
   void ConvertBands(const uint8_t* picture, uint8_t* target, int paddedWidth, int height, ptrdiff_t pitch);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/acm/acm_result.h"
+#include "platform/acm/format_suggest.h"
 
 namespace platform::acm {
 
@@ -31,11 +32,29 @@ ContextPtr MakeContext(const CodecChoice& choice, const riff::WaveFormat& source
   return context;
 }
 
-int OpenDecoder(const CodecChoice& choice, const riff::WaveFormat& source, ContextPtr* context) {
-  *context = MakeContext(choice, source);
-  if (!*context) return kNoMemory;
-  if (avcodec_open2(context->get(), avcodec_find_decoder(choice.codec), nullptr) < 0) {
-    context->reset();
+int ChooseStreamCodec(const riff::WaveFormat* source, const riff::WaveFormat* destination, bool packets,
+                      CodecChoice* choice) {
+  if (!source || !destination) return kInvalidParameter;
+  if (!ChooseCodec(source, choice) || !IsSuggestedFormat(*source, *destination)) return kNotPossible;
+  return (choice->framing == CodecChoice::Framing::kPackets) == packets ? kOk : kNotPossible;
+}
+
+bool Decoder::Send(const uint8_t* data, uint32_t size) {
+  packet->data = const_cast<uint8_t*>(data);
+  packet->size = static_cast<int>(size);
+  const int sent = avcodec_send_packet(context.get(), packet.get());
+  packet->data = nullptr;
+  packet->size = 0;
+  return sent >= 0;
+}
+
+int OpenDecoder(const CodecChoice& choice, const riff::WaveFormat& source, Decoder* decoder) {
+  decoder->frame.reset(av_frame_alloc());
+  decoder->packet.reset(av_packet_alloc());
+  decoder->context = MakeContext(choice, source);
+  if (!decoder->frame || !decoder->packet || !decoder->context) return kNoMemory;
+  if (avcodec_open2(decoder->context.get(), avcodec_find_decoder(choice.codec), nullptr) < 0) {
+    decoder->context.reset();
     return kNotPossible;
   }
   return kOk;

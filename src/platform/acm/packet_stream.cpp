@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/acm/acm_result.h"
-#include "platform/acm/format_suggest.h"
 
 namespace platform::acm {
 
@@ -18,16 +17,13 @@ PacketStream::~PacketStream() = default;
 
 int PacketStream::Open(std::unique_ptr<PacketStream>* stream, const riff::WaveFormat* source,
                        const riff::WaveFormat* destination) {
-  if (!stream || !source || !destination) return kInvalidParameter;
+  if (!stream) return kInvalidParameter;
   CodecChoice choice;
-  if (!ChooseCodec(source, &choice) || !IsSuggestedFormat(*source, *destination)) return kNotPossible;
-  if (choice.framing != CodecChoice::Framing::kPackets) return kNotPossible;
+  int result = ChooseStreamCodec(source, destination, true, &choice);
+  if (result != kOk) return result;
 
   std::unique_ptr<PacketStream> opened(new PacketStream(choice, *source, *destination));
-  opened->frame_.reset(av_frame_alloc());
-  opened->packet_.reset(av_packet_alloc());
-  if (!opened->frame_ || !opened->packet_) return kNoMemory;
-  int result = OpenDecoder(choice, *source, &opened->context_);
+  result = OpenDecoder(choice, *source, &opened->decoder_);
   if (result != kOk) return result;
   // Where the codec has one packet length, a parser would only guess it from the bytes.
   if (opened->FixedPacketSamples() == 0) {
@@ -44,34 +40,26 @@ bool PacketStream::Decode(const uint8_t* data, uint32_t size, std::vector<uint8_
   input_.resize(static_cast<size_t>(size) + AV_INPUT_BUFFER_PADDING_SIZE);
   if (size > 0) std::memcpy(input_.data(), data, size);
   std::memset(input_.data() + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
-  packet_->data = input_.data();
-  packet_->size = static_cast<int>(size);
-  int sent = avcodec_send_packet(context_.get(), packet_.get());
-  packet_->data = nullptr;
-  packet_->size = 0;
-  if (sent < 0) return false;
+  if (!decoder_.Send(input_.data(), size)) return false;
   bool converted = true;
-  while (avcodec_receive_frame(context_.get(), frame_.get()) == 0) {
-    converted = sink_.Append(frame_.get(), pcm) && converted;
-    av_frame_unref(frame_.get());
-  }
+  decoder_.Receive([&](AVFrame* frame) { converted = sink_.Append(frame, pcm) && converted; });
   return converted;
 }
 
 void PacketStream::Restart() {
   // The codec opened anew: a flush leaves state behind (the seed of a noise generator), and the
   // same packets must decode alike whatever was decoded before them.
-  ContextPtr fresh;
+  Decoder fresh;
   if (OpenDecoder(choice_, source_, &fresh) == kOk) {
-    context_ = std::move(fresh);
+    decoder_ = std::move(fresh);
   } else {
-    avcodec_flush_buffers(context_.get());
+    avcodec_flush_buffers(decoder_.context.get());
   }
   sink_.Reset();
 }
 
 uint32_t PacketStream::FixedPacketSamples() const {
-  return context_->frame_size > 0 ? static_cast<uint32_t>(context_->frame_size) : 0;
+  return decoder_.context->frame_size > 0 ? static_cast<uint32_t>(decoder_.context->frame_size) : 0;
 }
 
 uint32_t PacketStream::PacketSamples(const uint8_t* head, uint32_t size) {
@@ -89,7 +77,8 @@ uint32_t PacketStream::PacketSamples(const uint8_t* head, uint32_t size) {
 }
 
 uint32_t PacketStream::CodecRate() const {
-  return context_->sample_rate > 0 ? static_cast<uint32_t>(context_->sample_rate) : source_.samplesPerSec;
+  return decoder_.context->sample_rate > 0 ? static_cast<uint32_t>(decoder_.context->sample_rate)
+                                           : source_.samplesPerSec;
 }
 
 }  // namespace platform::acm

@@ -57,9 +57,7 @@ class PacketStream {
 
   CodecChoice choice_;
   riff::WaveFormat source_;
-  ContextPtr context_;
-  FramePtr frame_;
-  PacketPtr packet_;
+  Decoder decoder_;
   PcmSink sink_;
   std::vector<uint8_t> input_;
   // Packet lengths come from the codec's parser, on a context of its own that is never opened.

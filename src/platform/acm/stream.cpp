@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/acm/acm_result.h"
-#include "platform/acm/format_suggest.h"
 
 namespace platform::acm {
 
@@ -30,17 +29,14 @@ Stream::~Stream() = default;
 
 int Stream::Open(std::unique_ptr<Stream>* stream, const riff::WaveFormat* source,
                  const riff::WaveFormat* destination, uint32_t flags) {
-  if (!stream || !source || !destination) return kInvalidParameter;
+  if (!stream) return kInvalidParameter;
   CodecChoice choice;
-  if (!ChooseCodec(source, &choice) || !IsSuggestedFormat(*source, *destination)) return kNotPossible;
   // Codecs that need the container's packets go through PacketStream.
-  if (choice.framing == CodecChoice::Framing::kPackets) return kNotPossible;
+  int result = ChooseStreamCodec(source, destination, false, &choice);
+  if (result != kOk) return result;
 
   std::unique_ptr<Stream> opened(new Stream(choice, *source, *destination));
-  opened->frame_.reset(av_frame_alloc());
-  opened->packet_.reset(av_packet_alloc());
-  if (!opened->frame_ || !opened->packet_) return kNoMemory;
-  int result = OpenDecoder(choice, *source, &opened->context_);
+  result = OpenDecoder(choice, *source, &opened->decoder_);
   if (result != kOk) return result;
   *stream = std::move(opened);
   return kOk;
@@ -81,24 +77,18 @@ int Stream::Unprepare(StreamHeader* header) const {
 }
 
 void Stream::Restart() {
-  avcodec_flush_buffers(context_.get());
+  avcodec_flush_buffers(decoder_.context.get());
   sink_.Reset();
 }
 
 bool Stream::Decode(const PacketSplitter::Packet& packet, uint8_t* destination, uint32_t room,
                     uint32_t* used) {
-  packet_->data = const_cast<uint8_t*>(packet.data);
-  packet_->size = static_cast<int>(packet.size);
   // A packet the codec refuses is skipped: broken data must not stop the stream.
-  int sent = avcodec_send_packet(context_.get(), packet_.get());
-  packet_->data = nullptr;
-  packet_->size = 0;
-  if (sent < 0) return true;
-  while (avcodec_receive_frame(context_.get(), frame_.get()) == 0) {
+  if (!decoder_.Send(packet.data, packet.size)) return true;
+  decoder_.Receive([&](AVFrame* frame) {
     bool ok = false;
-    *used += sink_.Write(frame_.get(), destination + *used, room - *used, &ok);
-    av_frame_unref(frame_.get());
-  }
+    *used += sink_.Write(frame, destination + *used, room - *used, &ok);
+  });
   return !sink_.HasWaiting();
 }
 
@@ -122,7 +112,7 @@ int Stream::Convert(StreamHeader* header, uint32_t flags) {
     input_.resize(static_cast<size_t>(length) + AV_INPUT_BUFFER_PADDING_SIZE);
     std::memcpy(input_.data(), header->source, length);
     std::memset(input_.data() + length, 0, AV_INPUT_BUFFER_PADDING_SIZE);
-    splitter_.Begin(context_.get(), input_.data(), length);
+    splitter_.Begin(decoder_.context.get(), input_.data(), length);
     bool found = false;
     PacketSplitter::Packet packet{};
     while (room - used >= frameBytes && splitter_.Next(&packet)) {

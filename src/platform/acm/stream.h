@@ -49,9 +49,7 @@ class Stream {
   CodecChoice choice_;
   riff::WaveFormat source_;
   riff::WaveFormat destination_;
-  ContextPtr context_;
-  FramePtr frame_;
-  PacketPtr packet_;
+  Decoder decoder_;
   PacketSplitter splitter_;
   PcmSink sink_;
   std::vector<uint8_t> input_;

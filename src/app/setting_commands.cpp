@@ -121,22 +121,20 @@ int32_t NextTransfer(int32_t code) {
   }
 }
 
-void SourceTransfer(const SettingCommandContext& c) {
-  const int32_t code = NextTransfer(c.settings.rgbType);
-  c.settings.rgbType = code;
-  color::SetSourceTransfer(code);
-  c.frameProcessor.SetSourceTransfer(code);
+// The source or the output transfer steps on; the channel tables are rebuilt for it.
+void Transfer(const SettingCommandContext& c, bool output) {
+  SharedInt& setting = output ? c.settings.rgbType2 : c.settings.rgbType;
+  const int32_t code = NextTransfer(setting);
+  setting = code;
+  if (output) {
+    color::SetOutputTransfer(code);
+    c.frameProcessor.SetOutputTransfer(code);
+  } else {
+    color::SetSourceTransfer(code);
+    c.frameProcessor.SetSourceTransfer(code);
+  }
   playback::RebuildRgb(c.settings);
-  c.osd.ShowMessage(std::string("RGB Source is ") + color::TransferName(code));
-}
-
-void OutputTransfer(const SettingCommandContext& c) {
-  const int32_t code = NextTransfer(c.settings.rgbType2);
-  c.settings.rgbType2 = code;
-  color::SetOutputTransfer(code);
-  c.frameProcessor.SetOutputTransfer(code);
-  playback::RebuildRgb(c.settings);
-  c.osd.ShowMessage(std::string("RGB Output is ") + color::TransferName(code));
+  c.osd.ShowMessage(std::string(output ? "RGB Output is " : "RGB Source is ") + color::TransferName(code));
 }
 
 void ResetColour(const SettingCommandContext& c) {
@@ -286,7 +284,7 @@ bool RunSettingCommand(int command, const SettingCommandContext& c) {
       ResetColour(c);
       break;
     case kCmdSourceTransfer:
-      SourceTransfer(c);
+      Transfer(c, false);
       break;
     case kCmdDcc:
       Dcc(c);
@@ -314,7 +312,7 @@ bool RunSettingCommand(int command, const SettingCommandContext& c) {
       YuvSource(c);
       break;
     case kCmdOutputTransfer:
-      OutputTransfer(c);
+      Transfer(c, true);
       break;
     default:
       return false;

@@ -25,16 +25,14 @@ const TransferConstants& GetTransferConstants(TransferCode code) {
   }
 }
 
+// Both directions are odd functions: values below black (out of gamut) mirror those above it.
 double ToLinear(TransferCode code, double x) {
+  if (x < 0) {
+    return -ToLinear(code, -x);
+  }
   const TransferConstants& c = GetTransferConstants(code);
   if (code == kTransferConstantGamma) {
-    if (x < 0) {
-      return -std::pow(-x, c.toLinearExponent);
-    }
     return x == 0 ? 0.0 : std::pow(x, c.toLinearExponent);
-  }
-  if (x <= -c.toLinearThreshold) {
-    return -std::pow((c.offset - x) / (1 + c.offset), c.toLinearExponent);
   }
   if (x < c.toLinearThreshold) {
     return x / c.slope;
@@ -43,15 +41,12 @@ double ToLinear(TransferCode code, double x) {
 }
 
 double FromLinear(TransferCode code, double linear) {
+  if (linear < 0) {
+    return -FromLinear(code, -linear);
+  }
   const TransferConstants& c = GetTransferConstants(code);
   if (code == kTransferConstantGamma) {
-    if (linear < 0) {
-      return -std::pow(-linear, c.fromLinearExponent);
-    }
     return linear == 0 ? 0.0 : std::pow(linear, c.fromLinearExponent);
-  }
-  if (linear < -c.fromLinearThreshold) {
-    return -((1 + c.offset) * std::pow(-linear, c.fromLinearExponent) - c.offset);
   }
   if (linear <= c.fromLinearThreshold) {
     return c.slope * linear;

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "riff/fourcc.h"
+#include "riff/mpeg4_vop.h"
 
 namespace avi {
 
@@ -75,12 +76,8 @@ size_t NextStartCode(const uint8_t* data, size_t size, size_t from) {
 }
 
 bool Mpeg4Key(const uint8_t* data, size_t size) {
-  constexpr uint8_t kVopStart = 0xB6;
-  for (size_t at = NextStartCode(data, size, 0); at + 4 < size; at = NextStartCode(data, size, at + 3)) {
-    // vop_coding_type, the two bits behind the start code: 0 is an I-VOP.
-    if (data[at + 3] == kVopStart) return (data[at + 4] >> 6) == 0;
-  }
-  return false;
+  const size_t at = riff::NextVop(data, size, 0);
+  return at < size && riff::VopType(data, at) == riff::kVopIntra;
 }
 
 bool MpegVideoKey(const uint8_t* data, size_t size) {

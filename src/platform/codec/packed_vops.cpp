@@ -1,11 +1,10 @@
 #include "platform/codec/packed_vops.h"
 
+#include "riff/mpeg4_vop.h"
+
 namespace platform::codec {
 
 namespace {
-
-constexpr uint8_t kVopStartCode = 0xB6;
-constexpr int kVopTypeB = 2;
 
 // Offsets of the first two VOP start codes (00 00 01 B6), as many as count says.
 struct VopStarts {
@@ -16,11 +15,10 @@ struct VopStarts {
 
 VopStarts FindVops(std::span<const uint8_t> bytes) {
   VopStarts starts;
-  for (size_t i = 0; i + 4 < bytes.size() && starts.count < 2; ++i) {
-    if (bytes[i] != 0 || bytes[i + 1] != 0 || bytes[i + 2] != 1 || bytes[i + 3] != kVopStartCode) continue;
-    (starts.count == 0 ? starts.first : starts.second) = i;
+  for (size_t at = riff::NextVop(bytes.data(), bytes.size(), 0); at < bytes.size() && starts.count < 2;
+       at = riff::NextVop(bytes.data(), bytes.size(), at + 4)) {
+    (starts.count == 0 ? starts.first : starts.second) = at;
     ++starts.count;
-    i += 3;
   }
   return starts;
 }
@@ -34,7 +32,7 @@ std::span<const uint8_t> PackedVopSplitter::Next(std::span<const uint8_t> chunk)
     waiting_.clear();
     // A lone B-VOP is the next B-frame of the run and waits in turn; anything else small, or
     // without a picture, is the placeholder.
-    const bool bFrame = vops.count == 1 && (chunk[vops.first + 4] >> 6) == kVopTypeB;
+    const bool bFrame = vops.count == 1 && riff::VopType(chunk.data(), vops.first) == riff::kVopBidirectional;
     if (bFrame || (vops.count == 1 && chunk.size() > kMaxPlaceholderBytes)) {
       waiting_.assign(chunk.begin(), chunk.end());
     }

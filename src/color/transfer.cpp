@@ -26,14 +26,12 @@ const TransferConstants& GetTransferConstants(TransferCode code) {
 }
 
 // Both directions are odd functions: values below black (out of gamut) mirror those above it.
+// A constant gamma is the general curve without a linear segment or an offset.
 double ToLinear(TransferCode code, double x) {
   if (x < 0) {
     return -ToLinear(code, -x);
   }
   const TransferConstants& c = GetTransferConstants(code);
-  if (code == kTransferConstantGamma) {
-    return x == 0 ? 0.0 : std::pow(x, c.toLinearExponent);
-  }
   if (x < c.toLinearThreshold) {
     return x / c.slope;
   }
@@ -45,9 +43,6 @@ double FromLinear(TransferCode code, double linear) {
     return -FromLinear(code, -linear);
   }
   const TransferConstants& c = GetTransferConstants(code);
-  if (code == kTransferConstantGamma) {
-    return linear == 0 ? 0.0 : std::pow(linear, c.fromLinearExponent);
-  }
   if (linear <= c.fromLinearThreshold) {
     return c.slope * linear;
   }

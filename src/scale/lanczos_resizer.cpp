@@ -59,33 +59,34 @@ void LanczosResizerH8_8::Resize(const uint8_t* src, int32_t srcPitch, int32_t sr
   if (srcWidth == dstWidth) {
     const LanczosCoefficients& v = vertical_.Get(srcHeight, dstHeight, srcPitch);
     uint8_t* buffer = Intermediate(srcWidth, dstHeight);
-    Dispatch(kVerticalPosted,
+    Dispatch(passes_.vertical,
              {src, buffer, srcWidth, 0, v.taps, v.offsets.data(), v.weights.data(), srcPitch, bufferPitch},
              dstHeight, true);
-    Dispatch(kNarrowingPosted, {buffer, dst, srcWidth, 0, 0, nullptr, nullptr, bufferPitch, dstPitch},
+    Dispatch(passes_.narrowing, {buffer, dst, srcWidth, 0, 0, nullptr, nullptr, bufferPitch, dstPitch},
              dstHeight, false);
   } else if (srcHeight == dstHeight) {
     const LanczosCoefficients& h = horizontal_.Get(srcWidth, dstWidth, 8);
     uint8_t* buffer = Intermediate(srcWidth, srcHeight);
-    Dispatch(kWideningPosted, {src, buffer, srcWidth, 0, 0, nullptr, nullptr, srcPitch, bufferPitch},
+    Dispatch(passes_.widening, {src, buffer, srcWidth, 0, 0, nullptr, nullptr, srcPitch, bufferPitch},
              srcHeight, false);
-    Dispatch(kHorizontalPosted,
+    Dispatch(passes_.horizontal,
              {buffer, dst, dstWidth, 0, h.taps, h.offsets.data(), h.weights.data(), bufferPitch, dstPitch},
              srcHeight, false);
   } else {
     const LanczosCoefficients& h = horizontal_.Get(srcWidth, dstWidth, 8);
     const LanczosCoefficients& v = vertical_.Get(srcHeight, dstHeight, srcPitch);
     uint8_t* buffer = Intermediate(srcWidth, dstHeight);
-    Dispatch(kVerticalPosted,
+    Dispatch(passes_.vertical,
              {src, buffer, srcWidth, 0, v.taps, v.offsets.data(), v.weights.data(), srcPitch, bufferPitch},
              dstHeight, true);
-    Dispatch(kHorizontalPosted,
+    Dispatch(passes_.horizontal,
              {buffer, dst, dstWidth, 0, h.taps, h.offsets.data(), h.weights.data(), bufferPitch, dstPitch},
              dstHeight, false);
   }
 }
 
-void LanczosResizerH8_8::Dispatch(State posted, const LanczosJob& job, int32_t rows, bool perRowTaps) {
+void LanczosResizerH8_8::Dispatch(LanczosPass pass, const LanczosJob& job, int32_t rows, bool perRowTaps) {
+  pass_ = pass;
   const int32_t count = pool_.Size();
   for (int32_t k = count - 1; k >= 0; --k) {
     const int32_t first = common::MulDiv(k, rows, count);
@@ -104,29 +105,15 @@ void LanczosResizerH8_8::Dispatch(State posted, const LanczosJob& job, int32_t r
     } else {
       record.src = job.src + static_cast<ptrdiff_t>(first) * job.srcPitch;
     }
-    pool_.Post(k, posted);
+    pool_.Post(k, kPosted);
   }
-  pool_.WaitWhileAny(posted);
+  pool_.WaitWhileAny(kPosted);
 }
 
 int32_t LanczosResizerH8_8::RunJob(int index, int32_t state) {
-  const LanczosJob& record = records_[static_cast<size_t>(index)];
-  switch (state) {
-    case kHorizontalPosted:
-      passes_.horizontal(record);
-      return kHorizontalDone;
-    case kVerticalPosted:
-      passes_.vertical(record);
-      return kVerticalDone;
-    case kWideningPosted:
-      passes_.widening(record);
-      return kWideningDone;
-    case kNarrowingPosted:
-      passes_.narrowing(record);
-      return kNarrowingDone;
-    default:
-      return -1;
-  }
+  if (state != kPosted) return -1;
+  pass_(records_[static_cast<size_t>(index)]);
+  return kDone;
 }
 
 uint8_t* LanczosResizerH8_8::Intermediate(int32_t width, int32_t height) {

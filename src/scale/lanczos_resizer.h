@@ -40,21 +40,13 @@ class LanczosResizerH8_8 final : public IImgResizer {
   const LanczosCoefficientCache& VerticalCache() const { return vertical_; }
 
  private:
-  enum State : int32_t {
-    kQuit = 2,
-    kHorizontalPosted = 3,
-    kHorizontalDone = 4,
-    kVerticalPosted = 5,
-    kVerticalDone = 6,
-    kWideningPosted = 7,
-    kWideningDone = 8,
-    kNarrowingPosted = 9,
-    kNarrowingDone = 10,
-  };
+  // Worker states besides stopped (0) and idle (1).
+  enum State : int32_t { kQuit = 2, kPosted = 3, kDone = 4 };
 
-  // Hands every worker its band of `rows` rows of `job` and waits until all have finished.
-  // `perRowTaps` advances the taps with the band (the vertical pass, whose offsets are absolute).
-  void Dispatch(State posted, const LanczosJob& job, int32_t rows, bool perRowTaps);
+  // Has every worker run `pass` on its band of `rows` rows of `job` and waits until all have
+  // finished. `perRowTaps` advances the taps with the band (the vertical pass, whose offsets
+  // are absolute).
+  void Dispatch(LanczosPass pass, const LanczosJob& job, int32_t rows, bool perRowTaps);
   int32_t RunJob(int index, int32_t state);
   uint8_t* Intermediate(int32_t width, int32_t height);
 
@@ -68,6 +60,8 @@ class LanczosResizerH8_8 final : public IImgResizer {
   int32_t bufferHeight_ = 0;
   std::unique_ptr<int16_t[]> buffer_;
   std::vector<LanczosJob> records_;
+  // The pass the posted jobs run; written before they are posted.
+  LanczosPass pass_ = nullptr;
   // Last, so that the workers are stopped before anything they use is destroyed.
   common::WorkerPool pool_;
 };

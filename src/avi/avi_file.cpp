@@ -443,6 +443,11 @@ bool Parser::RebuildTables(const std::string& trouble) {
   std::string said =
       common::Format("%s: packet tables rebuilt from the movi data, %zu video and %zu audio packets",
                      trouble.c_str(), video, audio);
+  if (scan.damagedStretches != 0) {
+    said += common::Format("; %u %s of damaged data (%llu bytes) skipped", scan.damagedStretches,
+                           scan.damagedStretches == 1 ? "stretch" : "stretches",
+                           (unsigned long long)scan.damagedBytes);
+  }
   if (!scan.stop.empty()) said += "; " + scan.stop;
   common::LogFailure(view_.Path(), said);
   if (targets.keyRule == KeyFrameRule::kFirstOnly && video > 1) {

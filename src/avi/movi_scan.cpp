@@ -19,6 +19,8 @@ constexpr uint32_t kRec = MakeFourcc("rec ");
 constexpr size_t kWindowBytes = 64 * 1024;
 // Progress is reported at most once per this many bytes of the file.
 constexpr uint64_t kReportBytes = 1024 * 1024;
+// No offset: nothing found.
+constexpr uint64_t kNone = UINT64_MAX;
 
 bool IsLower(uint8_t c) { return c >= 'a' && c <= 'z'; }
 
@@ -45,9 +47,24 @@ class Scanner {
   uint64_t Behind(uint64_t end, uint32_t size);
   // Walks the chunks of one list body; false when the scan is to end.
   bool ScanList(uint64_t start, uint64_t end);
+  // Reports progress at `position`; false, marking the scan cancelled, when it is to end.
+  bool Report(uint64_t position);
+  // The first offset from `from` on where a chunk header stands again, before `end`; kNone
+  // when there is none or the scan was cancelled.
+  uint64_t Resync(uint64_t from, uint64_t end);
+  // A header at `position` that damaged data does not make by chance: a movi, rec or AVIX list,
+  // or a chunk of a scanned stream that fits in the file with a chunk id or the end behind it.
+  bool StartsChunk(const uint8_t* header, size_t got, uint64_t position, uint64_t end);
+  bool Scanned(uint32_t id) const;
+  // Up to 4 bytes at `position` into `out` without moving the window; how many.
+  size_t ReadId(uint64_t position, uint8_t* out);
   void Take(uint32_t id, uint64_t offset, uint32_t size);
   // The movi lists of the AVIX RIFFs from `position` on.
   void ScanExtensions(uint64_t position);
+  void Skip(uint64_t from, uint64_t to) {
+    ++result_.damagedStretches;
+    result_.damagedBytes += to - from;
+  }
   bool Stop(const std::string& why) {
     result_.stop = why;
     return false;
@@ -102,15 +119,7 @@ void Scanner::Take(uint32_t id, uint64_t offset, uint32_t size) {
 bool Scanner::ScanList(uint64_t start, uint64_t end) {
   uint64_t position = start;
   while (position + 8 <= end && position + 8 <= length_) {
-    // Only the flag is read here: the parse is given up, nothing else.
-    if (control_.Cancelled()) {
-      result_.cancelled = true;
-      return false;
-    }
-    if (control_.progress && position >= nextReport_) {
-      control_.progress(static_cast<double>(position) / static_cast<double>(length_));
-      nextReport_ = position + kReportBytes;
-    }
+    if (!Report(position)) return false;
     size_t got;
     const uint8_t* header = Peek(position, 12, &got);
     if (got < 8) {
@@ -129,16 +138,84 @@ bool Scanner::ScanList(uint64_t start, uint64_t end) {
     if (StreamNumberOf(id) >= 0 && IsLower(header[2]) && IsLower(header[3])) {
       // A size with bit 31 could not be stored in a packet table; no file here has one.
       if (next > length_ || (size & kNotKeyFrame)) {
-        return Stop(common::Format("the chunk at offset %llu is cut off by the end of the file",
-                                   (unsigned long long)position));
+        // The tail of a cut file, or a damaged size with more data behind it.
+        const uint64_t found = Resync(position + 8, end);
+        if (found == kNone) {
+          if (result_.cancelled) return false;
+          return Stop(common::Format("the chunk at offset %llu is cut off by the end of the file",
+                                     (unsigned long long)position));
+        }
+        Skip(position, found);
+        position = found;
+        continue;
       }
       Take(id, position + 8, size);
     } else if (!IsChunkId(id)) {
-      return Stop(common::Format("the data at offset %llu is no chunk", (unsigned long long)position));
+      const uint64_t found = Resync(position + 1, end);
+      if (found == kNone) {
+        if (result_.cancelled) return false;
+        return Stop(common::Format("the data at offset %llu is no chunk", (unsigned long long)position));
+      }
+      Skip(position, found);
+      position = found;
+      continue;
     }
     position = Behind(next, size);
   }
   return true;
+}
+
+bool Scanner::Report(uint64_t position) {
+  // Only the flag is read here: the parse is given up, nothing else.
+  if (control_.Cancelled()) {
+    result_.cancelled = true;
+    return false;
+  }
+  if (control_.progress && position >= nextReport_) {
+    control_.progress(static_cast<double>(position) / static_cast<double>(length_));
+    nextReport_ = position + kReportBytes;
+  }
+  return true;
+}
+
+bool Scanner::Scanned(uint32_t id) const {
+  const int32_t stream = StreamNumberOf(id);
+  if (stream < 0) return false;
+  return (stream == targets_.video && IsVideoChunk(id)) ||
+         (targets_.audio[static_cast<size_t>(stream)] && IsAudioChunk(id));
+}
+
+size_t Scanner::ReadId(uint64_t position, uint8_t* out) {
+  if (position >= windowStart_ && position + 4 <= windowStart_ + window_.size()) {
+    std::copy_n(window_.data() + (position - windowStart_), 4, out);
+    return 4;
+  }
+  return view_.Read(position, 4, out);
+}
+
+bool Scanner::StartsChunk(const uint8_t* header, size_t got, uint64_t position, uint64_t end) {
+  const uint32_t id = LoadU32(header);
+  const uint32_t size = LoadU32(header + 4);
+  const uint32_t type = got >= 12 ? LoadU32(header + 8) : 0;
+  if ((id == kListId && (type == kRec || type == kMoviId)) || (id == kRiffId && type == kAvix)) return true;
+  if (!Scanned(id) || (size & kNotKeyFrame) || position + 8 + size > length_) return false;
+  const uint64_t next = position + 8 + size;
+  if (next + 8 > std::min(end, length_)) return true;
+  uint8_t behind[4];
+  if (ReadId(next, behind) == 4 && IsChunkId(LoadU32(behind))) return true;
+  return (size & 1) != 0 && ReadId(next + 1, behind) == 4 && IsChunkId(LoadU32(behind));
+}
+
+uint64_t Scanner::Resync(uint64_t from, uint64_t end) {
+  const uint64_t last = std::min(end, length_);
+  for (uint64_t position = from; position + 8 <= last; ++position) {
+    if ((position % kReportBytes) == 0 && !Report(position)) return kNone;
+    size_t got;
+    const uint8_t* header = Peek(position, 12, &got);
+    if (got < 8) return kNone;
+    if (StartsChunk(header, got, position, end)) return position;
+  }
+  return kNone;
 }
 
 void Scanner::ScanExtensions(uint64_t position) {

@@ -36,14 +36,19 @@ struct ScanResult {
   bool cancelled = false;
   // Why the scan stopped before the end of the lists, or empty.
   std::string stop;
+  // Stretches of damaged data stepped over to the next chunk header, and their bytes.
+  uint32_t damagedStretches = 0;
+  uint64_t damagedBytes = 0;
 };
 
 // Rebuilds packet tables from the data itself, for a file whose index is missing, cut off or
 // broken: walks the movi list of the first RIFF and those of the AVIX RIFFs behind it chunk by
 // chunk, into `rec ` lists, over JUNK, index and other chunks, taking the RIFF pad byte behind
 // an odd chunk when it is zero. Nothing is read past the end of the file; a chunk cut off by
-// it and anything behind it is dropped, and bytes that are no chunk end the scan. At most one
-// packet per 8 bytes of file is kept.
+// it is dropped. Damaged data (bytes that are no chunk, or a size running past the end with
+// more data behind it) is stepped over byte by byte to the next header of a scanned stream that
+// another header or the end follows, or of a movi, rec or AVIX list; without one the scan ends
+// there. At most one packet per 8 bytes of file is kept.
 ScanResult ScanMovi(const FileView& view, const DataLayout& layout, const ScanTargets& targets,
                     const ParseControl& control);
 

@@ -73,21 +73,37 @@ TEST_F(IndexRepair, AChunkCutOffByTheEndOfTheFileIsDropped) {
       EXPECT_NE(said.find("is cut off by the end of the file"), std::string::npos) << said;
     }
   }
-  // A size far past the end, in the middle of the data: nothing behind it counts.
+  // A size far past the end, in the middle of the data: the chunk is dropped and the scan goes
+  // on at the next header.
   Bytes lying = Chunk("00dc", Text("abcd"));
   lying[4] = 0xF0;
   auto movie =
       Parse(Riff(Cat({TwoStreams(), List("movi", Cat({Chunk("01wb", Text("ab")), lying, movi.list}))})));
   ASSERT_NE(movie, nullptr);
-  EXPECT_EQ(movie->VideoTable()->Count(), 0u);
-  EXPECT_EQ(AudioTable(*movie).Count(), 1u);
+  EXPECT_EQ(Packets(*movie->VideoTable()), (std::vector<Bytes>{Text("one"), Text("two")}));
+  EXPECT_EQ(Packets(AudioTable(*movie)), (std::vector<Bytes>{Text("ab"), Text("pcm")}));
 }
 
-TEST_F(IndexRepair, BytesThatAreNoChunkEndTheScan) {
+TEST_F(IndexRepair, DamagedDataIsSteppedOverToTheNextChunk) {
+  // A hole of zeros, as a broken download leaves, and bytes that only look like a chunk header:
+  // a scanned stream's id and a size that fits, but no chunk behind it.
+  Bytes fake = Cat({Text("00dc"), Bytes{2, 0, 0, 0}, Text("xy"), Bytes{0xFF, 0x01, 0x02, 0x03}});
   Bytes body =
-      Cat({Chunk("00dc", Text("ab")), Bytes{0xFF, 0x00, 0x13, 0x07, 4, 0, 0, 0}, Chunk("00dc", Text("cd"))});
+      Cat({Chunk("00dc", Text("ab")), Zeros(4096), fake, Chunk("01wb", Text("pcm")),
+           Chunk("00dc", Text("cd")), Bytes{0xFF, 0x00, 0x13, 0x07, 4, 0, 0, 0}, Chunk("00dc", Text("ef"))});
   std::unique_ptr<avi::Movie> movie;
   std::string said = ParseSaying(Riff(Cat({TwoStreams(), List("movi", body)})), &movie);
+  ASSERT_NE(movie, nullptr);
+  EXPECT_EQ(Packets(*movie->VideoTable()), (std::vector<Bytes>{Text("ab"), Text("cd"), Text("ef")}));
+  EXPECT_EQ(Packets(AudioTable(*movie)), std::vector<Bytes>{Text("pcm")});
+  EXPECT_NE(
+      said.find("2 stretches of damaged data (" + std::to_string(4096 + fake.size() + 8) + " bytes) skipped"),
+      std::string::npos)
+      << said;
+
+  // Without a chunk behind them, damaged bytes end the scan.
+  Bytes tail = Cat({Chunk("00dc", Text("ab")), Bytes{0xFF, 0x00, 0x13, 0x07, 4, 0, 0, 0}, Text("00dc")});
+  said = ParseSaying(Riff(Cat({TwoStreams(), List("movi", tail)})), &movie);
   ASSERT_NE(movie, nullptr);
   EXPECT_EQ(Packets(*movie->VideoTable()), std::vector<Bytes>{Text("ab")});
   EXPECT_NE(said.find("is no chunk"), std::string::npos) << said;

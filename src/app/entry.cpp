@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/shell.h"
 #include "app/usage.h"
+#include "platform/ffmpeg/log.h"
 #include "platform/ui/main_window.h"
 
 namespace app {
@@ -34,6 +35,7 @@ int RunPlayer(int argc, char** argv, const std::function<void(Shell&)>& started)
   }
   // The file names are taken before Qt sees the arguments, so that none is read as a Qt option.
   const std::vector<playback::FileName> files = CommandLineFiles(argc, argv);
+  platform::ffmpeg::CollapseRepeatedLogLines();
   if (!DisplayReachable()) {
     std::fprintf(stderr, "vistrel: no display to open a window on (DISPLAY is not set)\n");
     return 1;

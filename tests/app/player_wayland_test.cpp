@@ -13,11 +13,11 @@
 
 #include "app/entry.h"
 #include "app/shell.h"
-#include "support/temp_dir.h"
 #include "avi_writer/demo_clip.h"
 #include "platform/display/video_window.h"
 #include "platform/ui/main_window.h"
 #include "playback/engine.h"
+#include "support/temp_dir.h"
 #include "support/weston.h"
 #include "support/x_server.h"
 
@@ -29,6 +29,8 @@ constexpr int kDemoWidth = 640;
 constexpr int kDemoHeight = 360;
 // The demo's yellow bar: a seventh of the picture's width over its top 200 rows.
 constexpr int kYellowPixels = kDemoWidth / 7 * 200;
+
+bool YellowInBand(int yellow) { return yellow > kYellowPixels * 9 / 10 && yellow < kYellowPixels * 11 / 10; }
 
 // The pixels of a screenshot within a few levels of the demo's yellow bar.
 int YellowPixels(const QImage& image) {
@@ -83,6 +85,7 @@ class WaylandRun {
   Seen Run(const std::function<bool(platform::ui::MainWindow&, playback::EngineContext&,
                                     platform::display::VideoWindow&)>& step) {
     Seen seen;
+    int shots = 0;
     char program[] = "vistrel";
     char* argv[] = {program, clip_.data(), nullptr};
     seen.result = RunPlayer(2, argv, [&](Shell& shell) {
@@ -96,14 +99,19 @@ class WaylandRun {
       seen.usesOpenGL = video->UsesOpenGL();
       auto* poll = new QTimer(&window);
       QObject::connect(poll, &QTimer::timeout, [&, video, poll] {
-        if (!video->isExposed() && seen.ratio == 0) return;
-        seen.ratio = video->devicePixelRatio();
-        seen.deviceArea = window.VideoAreaSize();
-        seen.logicalArea = video->size();
-        if (!step(window, engine, *video)) return;
-        poll->stop();
+        if (shots == 0) {
+          if (!video->isExposed() && seen.ratio == 0) return;
+          seen.ratio = video->devicePixelRatio();
+          seen.deviceArea = window.VideoAreaSize();
+          seen.logicalArea = video->size();
+          if (!step(window, engine, *video)) return;
+        }
+        // The compositor may show the last picture a few frames late: shots are taken until it
+        // is there, for at most forty shots.
         const std::string shot = dir_.File("shot.png");
         if (weston_->Screenshot(shot)) seen.yellow = YellowPixels(QImage(QString::fromStdString(shot)));
+        if (++shots < 40 && !YellowInBand(seen.yellow)) return;
+        poll->stop();
         window.close();
       });
       poll->start(50);
@@ -117,8 +125,7 @@ class WaylandRun {
     EXPECT_EQ(seen.deviceArea, QSize(kDemoWidth, kDemoHeight));
     EXPECT_EQ(seen.logicalArea, QSize(kDemoWidth / scale_, kDemoHeight / scale_));
     // As many pixels of the output as of the picture: drawn one to one in device pixels.
-    EXPECT_GT(seen.yellow, kYellowPixels * 9 / 10);
-    EXPECT_LT(seen.yellow, kYellowPixels * 11 / 10);
+    EXPECT_TRUE(YellowInBand(seen.yellow)) << seen.yellow << " yellow pixels against " << kYellowPixels;
   }
 
  private:
@@ -174,7 +181,7 @@ TEST_P(PlayerOnWayland, PlaysTheDemoClipInDevicePixels) {
     if (kind == "frame" && in >> stamp) shown.push_back(stamp);
     std::getline(in, rest);
   }
-  ASSERT_GE(shown.size(), size_t(kDemoFrames / 2));
+  ASSERT_GT(shown.size(), size_t(kDemoFrames / 2));
   EXPECT_EQ(shown.back(), (kDemoFrames - 1) * 40);
   int32_t backwards = 0;
   for (size_t i = shown.size() - kDemoFrames / 2; i < shown.size(); ++i) backwards += shown[i] < shown[i - 1];

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -83,7 +84,9 @@ std::unique_ptr<Weston> Weston::Start(int scale, std::string* error) {
   while (!std::filesystem::exists(runtimeDir + "/" + kSocket)) {
     if (waitpid(pid, nullptr, WNOHANG) == pid) {
       server->pid_ = 0;
-      *error = "weston ended at start; see its log";
+      // The log goes with the runtime folder, so its text is kept in the message.
+      std::ifstream log(runtimeDir + "/weston.log");
+      *error = "weston ended at start:\n" + std::string(std::istreambuf_iterator<char>(log), {});
       return nullptr;
     }
     if (std::chrono::steady_clock::now() > deadline) {

@@ -139,14 +139,15 @@ class Parser {
   void ReadStreamList(uint64_t position, uint32_t listSize);
   void Walk(uint64_t position, Header header);
   uint64_t FindLegacyBase() const;
-  // A stream's own OpenDML index replaces what idx1 said about every stream.
-  void TakeSuperIndex(const SubChunk& chunk, uint32_t number, bool video, PacketTable& table);
+  // A stream's own OpenDML index replaces what idx1 said about every stream. Without a table
+  // (a video stream that is not played) only that is noted: its index is not read.
+  void TakeSuperIndex(const SubChunk& chunk, uint32_t number, bool video, PacketTable* table);
   // Only the last video stream makes the Movie; the others are read for their indexes alone.
   // Reads a stream's extra chunks: its name, returned, and its OpenDML index; `other` gets the
   // rest. Video chunks step to even offsets, audio ones past padding where there is some.
   template <typename Other>
   std::optional<std::string> ReadStreamChunks(const StreamEntry& entry, uint32_t number, bool video,
-                                              PacketTable& table, Other other);
+                                              PacketTable* table, Other other);
   void TakeVideo(const StreamEntry& entry, uint32_t number, bool last);
   void TakeAudio(const StreamEntry& entry, uint32_t number);
   // Why the indexes leave the Movie's streams without all their packets, or empty.
@@ -321,15 +322,16 @@ void Parser::ForEachSubChunk(const std::vector<uint8_t>& area, bool evenSteps, V
   }
 }
 
-void Parser::TakeSuperIndex(const SubChunk& chunk, uint32_t number, bool video, PacketTable& table) {
+void Parser::TakeSuperIndex(const SubChunk& chunk, uint32_t number, bool video, PacketTable* table) {
   indexReleased_ = true;
-  if (!ReadSuperIndex(view_, number, chunk.body, chunk.available, video, table, budget_))
+  if (table == nullptr) return;
+  if (!ReadSuperIndex(view_, number, chunk.body, chunk.available, video, *table, budget_))
     superIndexBroken_ = true;
 }
 
 template <typename Other>
 std::optional<std::string> Parser::ReadStreamChunks(const StreamEntry& entry, uint32_t number, bool video,
-                                                    PacketTable& table, Other other) {
+                                                    PacketTable* table, Other other) {
   std::optional<std::string> name;
   ForEachSubChunk(entry.extra, video, [&](const SubChunk& chunk) {
     if (chunk.fourcc == kStrn) {
@@ -347,21 +349,22 @@ void Parser::TakeVideo(const StreamEntry& entry, uint32_t number, bool last) {
   auto table = std::make_unique<PacketTable>(view_);
   std::array<uint8_t, 4> colour{};
   std::array<int32_t, 6> params{0, 0, 0, 0, 1, 1};
-  std::optional<std::string> name = ReadStreamChunks(entry, number, true, *table, [&](const SubChunk& chunk) {
-    switch (chunk.fourcc) {
-      case kStrc:
-        colour = {};
-        for (size_t i = 0; i < 4 && i < chunk.available; ++i) colour[i] = chunk.body[i];
-        break;
-      case kVpar:
-        for (size_t i = 0; i < 6 && 2 * i + 2 <= chunk.available; ++i) {
-          params[i] = static_cast<int16_t>(LoadU16(chunk.body + 2 * i));
+  std::optional<std::string> name =
+      ReadStreamChunks(entry, number, true, last ? table.get() : nullptr, [&](const SubChunk& chunk) {
+        switch (chunk.fourcc) {
+          case kStrc:
+            colour = {};
+            for (size_t i = 0; i < 4 && i < chunk.available; ++i) colour[i] = chunk.body[i];
+            break;
+          case kVpar:
+            for (size_t i = 0; i < 6 && 2 * i + 2 <= chunk.available; ++i) {
+              params[i] = static_cast<int16_t>(LoadU16(chunk.body + 2 * i));
+            }
+            break;
+          default:
+            break;
         }
-        break;
-      default:
-        break;
-    }
-  });
+      });
   if (!last) return;
   if (!indexReleased_) legacyTables_.video = table.get();
   streamTables_.emplace_back(number, table.get());
@@ -383,7 +386,7 @@ void Parser::TakeAudio(const StreamEntry& entry, uint32_t number) {
   auto table = std::make_unique<PacketTable>(view_);
   int32_t delay = 0;
   std::optional<std::string> name =
-      ReadStreamChunks(entry, number, false, *table, [&](const SubChunk& chunk) {
+      ReadStreamChunks(entry, number, false, table.get(), [&](const SubChunk& chunk) {
         if (chunk.fourcc == kStrd && chunk.available >= 4) {
           delay = std::clamp(static_cast<int32_t>(LoadU32(chunk.body)), -kMaxDelayMs, kMaxDelayMs);
         }

@@ -198,6 +198,11 @@ TEST_F(IndexRepair, AUsableIndexIsTakenAsItIsWithoutAScan) {
   ASSERT_NE(movie, nullptr);
   EXPECT_EQ(reports, 0);
   EXPECT_EQ(Packets(*movie->VideoTable()), std::vector<Bytes>{Text("v1")});
+
+  // The index of a video stream that is not played is not read: broken, it costs no scan.
+  Bytes unplayed = VideoStrl(SuperIndex({{12, 32}}));
+  std::string said = ParseSaying(Riff(Cat({Hdrl(2, Cat({unplayed, VideoStrl(SuperIndex({}))})), movi.list})));
+  EXPECT_EQ(said, "");
 }
 
 TEST_F(IndexRepair, ALongScanReportsProgressAndCanBeCancelled) {

@@ -46,7 +46,6 @@ bool AudioDecoder::OpenPackets(const avi::AudioStream& stream, std::string* why)
   const uint32_t outputRate = Out().samplesPerSec;
   const uint32_t codecRate = packets_->CodecRate();
   const uint32_t fixed = packets_->FixedPacketSamples();
-  packets_->Restart();
   if (codecRate > outputRate * kMaxRateRatio || outputRate > codecRate * kMaxRateRatio) {
     *why = "the codec runs at " + std::to_string(codecRate) + " Hz";
     return false;

@@ -66,12 +66,12 @@ const WaveFormat& AudioStream::DecodedFormat() const {
 }
 
 uint64_t AudioStream::TotalLength() const {
-  uint64_t total = PacketBytes();
   size_t count = chain_.Count();
-  if (count == 0) return total;
+  if (count == 0) return PacketBytes();
   const avi::IAudioFilter& last = *chain_.Get(count - 1);
   uint64_t known = 0;
   if (last.OutputLength(&known)) return known;
+  const uint64_t total = PacketBytes();
   const WaveFormat& source = DecodedFormat();
   uint32_t outputRate = last.OutputFormat()->avgBytesPerSec;
   // Whole blocks of a known number of samples, whatever byte rate the stream states.

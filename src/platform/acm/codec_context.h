@@ -11,6 +11,7 @@ namespace platform::acm {
 using ffmpeg::ContextPtr;
 using ffmpeg::FramePtr;
 using ffmpeg::PacketPtr;
+using ffmpeg::ParserPtr;
 
 // A context for the codec of `choice`, filled from the fields of `source`: its rate, channels,
 // block size, bit rate, sample width and set-up bytes. Not opened; none without memory.

@@ -102,7 +102,7 @@ void PacketSplitter::SkipLeadingBytes(Packet* packet) {
 bool PacketSplitter::WholeFrame(const uint8_t* data, uint32_t size) {
   // A fresh parser shown the bytes and then a copy of their own header hands them back as
   // exactly one frame when they are one.
-  std::unique_ptr<AVCodecParserContext, ParserClose> parser(av_parser_init(codec_));
+  ffmpeg::ParserPtr parser(av_parser_init(codec_));
   if (!parser) return false;
   uint32_t probe = std::min(size, kHeaderProbeBytes);
   probe_.assign(size + probe + AV_INPUT_BUFFER_PADDING_SIZE, 0);

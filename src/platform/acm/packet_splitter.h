@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include "platform/acm/codec_choice.h"
+#include "platform/ffmpeg/owners.h"
 
 namespace platform::acm {
 
@@ -35,10 +36,6 @@ class PacketSplitter {
   bool Next(Packet* packet);
 
  private:
-  struct ParserClose {
-    void operator()(AVCodecParserContext* parser) const { av_parser_close(parser); }
-  };
-
   bool NextParsed(Packet* packet);
   bool NextFixed(Packet* packet);
   // Drops the bytes before the first frame start from the first packet of a run.
@@ -52,7 +49,7 @@ class PacketSplitter {
   // A block codec's packet is one block; a sample codec's packet many.
   uint32_t packetBytes_;
   AVCodecContext* context_ = nullptr;
-  std::unique_ptr<AVCodecParserContext, ParserClose> parser_;
+  ffmpeg::ParserPtr parser_;
   const uint8_t* data_ = nullptr;
   uint32_t size_ = 0;
   uint32_t offset_ = 0;

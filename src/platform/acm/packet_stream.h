@@ -48,10 +48,6 @@ class PacketStream {
   uint32_t CodecRate() const;
 
  private:
-  struct ParserClose {
-    void operator()(AVCodecParserContext* parser) const { av_parser_close(parser); }
-  };
-
   PacketStream(const CodecChoice& choice, const riff::WaveFormat& source,
                const riff::WaveFormat& destination);
 
@@ -62,7 +58,7 @@ class PacketStream {
   std::vector<uint8_t> input_;
   // Packet lengths come from the codec's parser, on a context of its own that is never opened.
   ContextPtr parseContext_;
-  std::unique_ptr<AVCodecParserContext, ParserClose> parser_;
+  ParserPtr parser_;
 };
 
 }  // namespace platform::acm

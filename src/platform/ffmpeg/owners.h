@@ -18,8 +18,12 @@ struct FrameFree {
 struct PacketFree {
   void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
+struct ParserClose {
+  void operator()(AVCodecParserContext* parser) const { av_parser_close(parser); }
+};
 using ContextPtr = std::unique_ptr<AVCodecContext, ContextFree>;
 using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
+using ParserPtr = std::unique_ptr<AVCodecParserContext, ParserClose>;
 
 }  // namespace platform::ffmpeg

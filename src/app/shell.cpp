@@ -125,6 +125,8 @@ int Shell::StartUp(const std::vector<playback::FileName>& files) {
   });
 
   for (const playback::FileName& name : files) {
+    // Closing the window during one open cancels it and the opens after it.
+    if (!window_->isVisible()) break;
     engine_->Open(name);
   }
 
@@ -263,6 +265,9 @@ void Shell::OnActive(bool active) {
 }
 
 void Shell::OnMouse(Qt::MouseButton button, QPoint position) {
+  // An open handles window events while it rebuilds an index, before the presentation thread
+  // may run to clear a pending picture: the popup waits until the open is done.
+  if (engine_->Opening()) return;
   if (button == Qt::LeftButton) {
     if (engine_->IsFullScreen()) window_->SetCursorVisible(false);
     engine_->SetWindowState(playback::kWindowNormal);

@@ -125,6 +125,7 @@ void VCMDecoder::Open(platform::codec::Registry& registry) {
 }
 
 void VCMDecoder::InspectFirstKeyFrame() {
+  if (!codec_->NeedsInspection(inputFormat_)) return;
   for (size_t i = 0; i < table_->Count(); ++i) {
     const uint32_t size = table_->Size(i);
     if ((size & avi::kNotKeyFrame) != 0 || size == 0) continue;

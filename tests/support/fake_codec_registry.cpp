@@ -28,6 +28,8 @@ class FakeCodec final : public Codec {
 
   uint32_t FormatSize(Format) override { return sizeof(riff::BitmapInfoHeader); }
 
+  bool NeedsInspection(Format) override { return true; }
+
   void Inspect(Format, const uint8_t* data, uint32_t size) override {
     if (data != nullptr && size > 0) log_->inspected.push_back(data[0]);
   }

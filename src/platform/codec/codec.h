@@ -39,9 +39,11 @@ class Codec {
   virtual bool Query(Format input) = 0;
   // Bytes of the output format block for this input.
   virtual uint32_t FormatSize(Format input) = 0;
-  // Decodes one key packet of the stream where the input format alone leaves the codec's
-  // pictures open (a lossless codec may carry RGB or Y'CbCr under the same header), so that
-  // Begin offers the outputs that keep them exact. Nothing of the packet is kept.
+  // Whether the input format alone leaves the codec's pictures open (a lossless codec may
+  // carry RGB or Y'CbCr under the same header), so that a key packet is to be inspected.
+  virtual bool NeedsInspection(Format input) = 0;
+  // Decodes one key packet of such a stream, so that Begin offers the outputs that keep its
+  // pictures exact. Nothing of the packet is kept.
   virtual void Inspect(Format input, const uint8_t* data, uint32_t size) = 0;
   // Starts decompression from input into output; kBadFormat when it cannot produce the output.
   virtual int32_t Begin(Format input, Format output) = 0;

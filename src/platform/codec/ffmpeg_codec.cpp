@@ -120,10 +120,13 @@ bool FfmpegCodec::OpenContext(Format input) {
   return true;
 }
 
-void FfmpegCodec::Inspect(Format input, const uint8_t* data, uint32_t size) {
-  if (data == nullptr || size == 0 || !Query(input) || !OpenContext(input)) return;
+bool FfmpegCodec::NeedsInspection(Format input) {
   // Only codecs that may deliver either kind leave the choice open.
-  if (context_->pix_fmt != AV_PIX_FMT_NONE || !MayBeRgb(decoder_->id)) return;
+  return Query(input) && OpenContext(input) && context_->pix_fmt == AV_PIX_FMT_NONE && MayBeRgb(decoder_->id);
+}
+
+void FfmpegCodec::Inspect(Format input, const uint8_t* data, uint32_t size) {
+  if (data == nullptr || size == 0 || !NeedsInspection(input)) return;
   av_packet_unref(packet_.get());
   if (av_new_packet(packet_.get(), static_cast<int>(std::min<uint32_t>(size, INT32_MAX - 64))) < 0) return;
   std::memcpy(packet_->data, data, static_cast<size_t>(packet_->size));

@@ -37,6 +37,7 @@ class FfmpegCodec final : public Codec {
 
   bool Query(Format input) override;
   uint32_t FormatSize(Format input) override;
+  bool NeedsInspection(Format input) override;
   void Inspect(Format input, const uint8_t* data, uint32_t size) override;
   int32_t Begin(Format input, Format output) override;
   int32_t Decompress(uint32_t flags, const uint8_t* data, uint32_t size, int64_t frame) override;

@@ -174,6 +174,7 @@ TEST_F(CodecLayerTest, LosslessPicturesAreOfferedAsWhatTheyAre) {
   ASSERT_TRUE(codec);
   EXPECT_EQ(codec->Begin(yuv.format, Output(yuv, MakeFourcc("YV12"), 12)), kBadFormat);
   EXPECT_NE(codec->Failure(), "");
+  EXPECT_TRUE(codec->NeedsInspection(yuv.format));
   codec->Inspect(yuv.format, yuv.packets[0].data(), static_cast<uint32_t>(yuv.packets[0].size()));
   ASSERT_EQ(codec->Begin(yuv.format, Output(yuv, MakeFourcc("YV12"), 12)), kOk);
   EXPECT_EQ(codec->Failure(), "");
@@ -233,6 +234,8 @@ TEST_F(CodecLayerTest, DamagedPacketsFailWithoutHarm) {
   const Stream stream = Make("-c:v mpeg4 -bf 2 -g 6 -q:v 3", 64, 48, "yuv420p");
   ASSERT_FALSE(stream.packets.empty());
   auto codec = SystemRegistry().Open(stream.handler);
+  // A codec whose header says what its pictures are needs no packet read at open.
+  EXPECT_FALSE(codec->NeedsInspection(stream.format));
   ASSERT_EQ(codec->Begin(stream.format, Output(stream, MakeFourcc("YV12"), 12)), kOk);
   std::vector<uint8_t> picture(64 * 48 * 3 / 2);
   int64_t frame = 0;

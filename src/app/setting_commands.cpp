@@ -62,8 +62,8 @@ void ApplyMonitorBrightness(const SettingCommandContext& c, int32_t value, bool)
   playback::RebuildRgb(c.settings);
 }
 
-// A setting a pair of keys steps within its bounds. The message shows the stored value times
-// `unit`, or the stored integer itself where `unit` is 0.
+// A setting a pair of keys steps within its bounds, and its message: the label, the stored
+// value in units of 10^-decimals, and the suffix.
 struct SteppedSetting {
   int up;
   int down;
@@ -72,29 +72,28 @@ struct SteppedSetting {
   int32_t least;
   int32_t most;
   ApplyFn apply;
-  const char* format;
-  double unit;
+  const char* label;
+  int decimals;
+  const char* suffix;
 };
 
 using S = common::Settings;
 using NQC = NormalQualityConverter;
 constexpr SteppedSetting kSteppedSettings[] = {
     {kCmdBrightnessUp, kCmdBrightnessDown, &S::brightness, 5, 0, 500, ApplyPicture<&NQC::SetBrightness>,
-     "Brightness: %d%%", 0},
-    {kCmdContrastUp, kCmdContrastDown, &S::contrast, 5, 0, 500, ApplyPicture<&NQC::SetContrast>,
-     "Contrast: %d%%", 0},
+     "Brightness", 0, "%"},
+    {kCmdContrastUp, kCmdContrastDown, &S::contrast, 5, 0, 500, ApplyPicture<&NQC::SetContrast>, "Contrast",
+     0, "%"},
     {kCmdSaturationUp, kCmdSaturationDown, &S::saturation, 5, 0, 500, ApplyPicture<&NQC::SetSaturation>,
-     "Saturation: %d%%", 0},
-    {kCmdCGammaUp, kCmdCGammaDown, &S::cGamma, 5, 5, 500, ApplyPicture<&NQC::SetCGamma>, "C-Gamma: %0.2lf",
-     0.01},
-    {kCmdYGammaUp, kCmdYGammaDown, &S::yGamma, 5, 5, 500, ApplyPicture<&NQC::SetYGamma>, "Y-Gamma: %0.2lf",
-     0.01},
-    {kCmdRGammaUp, kCmdRGammaDown, &S::rGamma, 1, 10, 30, ApplyDisplayGamma, "R-Gamma: %0.1lf", 0.1},
-    {kCmdGGammaUp, kCmdGGammaDown, &S::gGamma, 1, 10, 30, ApplyDisplayGamma, "G-Gamma: %0.1lf", 0.1},
-    {kCmdBGammaUp, kCmdBGammaDown, &S::bGamma, 1, 10, 30, ApplyDisplayGamma, "B-Gamma: %0.1lf", 0.1},
-    {kCmdYcOffsetUp, kCmdYcOffsetDown, &S::ycOffset, 1, -5, 5, ApplyYcOffset, "Y/C Offset: %d pixel", 0},
+     "Saturation", 0, "%"},
+    {kCmdCGammaUp, kCmdCGammaDown, &S::cGamma, 5, 5, 500, ApplyPicture<&NQC::SetCGamma>, "C-Gamma", 2, ""},
+    {kCmdYGammaUp, kCmdYGammaDown, &S::yGamma, 5, 5, 500, ApplyPicture<&NQC::SetYGamma>, "Y-Gamma", 2, ""},
+    {kCmdRGammaUp, kCmdRGammaDown, &S::rGamma, 1, 10, 30, ApplyDisplayGamma, "R-Gamma", 1, ""},
+    {kCmdGGammaUp, kCmdGGammaDown, &S::gGamma, 1, 10, 30, ApplyDisplayGamma, "G-Gamma", 1, ""},
+    {kCmdBGammaUp, kCmdBGammaDown, &S::bGamma, 1, 10, 30, ApplyDisplayGamma, "B-Gamma", 1, ""},
+    {kCmdYcOffsetUp, kCmdYcOffsetDown, &S::ycOffset, 1, -5, 5, ApplyYcOffset, "Y/C Offset", 0, " pixel"},
     {kCmdMonitorBrightnessUp, kCmdMonitorBrightnessDown, &S::monBright, 5, 0, 200, ApplyMonitorBrightness,
-     "Monitor Brightness: %d%%", 0},
+     "Monitor Brightness", 0, "%"},
 };
 
 void Step(const SettingCommandContext& c, const SteppedSetting& s, bool up) {
@@ -104,7 +103,8 @@ void Step(const SettingCommandContext& c, const SteppedSetting& s, bool up) {
   const bool cut = value != int64_t{old} + (up ? s.step : -s.step);
   setting = value;
   s.apply(c, value, cut);
-  c.osd.ShowMessage(s.unit == 0 ? common::Format(s.format, value) : common::Format(s.format, value * s.unit));
+  constexpr double kUnits[] = {1, 0.1, 0.01};
+  c.osd.ShowMessage(common::Format("%s: %.*f%s", s.label, s.decimals, value * kUnits[s.decimals], s.suffix));
 }
 
 // 0 → 2 → 1 → 3 → 0; a value outside the cycle starts it again.

@@ -13,6 +13,7 @@
 #include "common/tick_source.h"
 #include "playback/display_objects.h"
 #include "playback/frame_ring.h"
+#include "playback/frame_timing.h"
 #include "playback/overlay.h"
 #include "playback/playback_state.h"
 #include "playback/presentation_state.h"
@@ -62,6 +63,7 @@ struct LoadedFile {
   uint32_t rate = 0;
   uint32_t scale = 1;
   bool fieldPictures = false;
+  FrameTiming Timing() const { return {rate, scale, fieldPictures}; }
   // Pictures the decoder reported, for the tone curve's update every fourth.
   uint32_t pictureEvents = 0;
 };

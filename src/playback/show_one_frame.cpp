@@ -74,7 +74,7 @@ void ShowOneFrame(EngineContext& c, Presenter& presenter, int32_t frame) {
   }
   c.presentation.presentedSlot.store(0, std::memory_order_relaxed);
   presenter.DrawOverlay(*target);
-  presenter.RequestShown(FrameStamp(frame, {c.file.rate, c.file.scale, c.file.fieldPictures}));
+  presenter.RequestShown(FrameStamp(frame, c.file.Timing()));
 }
 
 }  // namespace playback

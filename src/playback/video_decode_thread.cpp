@@ -6,6 +6,7 @@
 
 #include "common/thread.h"
 #include "playback/busy_scope.h"
+#include "playback/frame_timing.h"
 #include "scale/normal_quality_converter.h"
 
 namespace playback {
@@ -19,8 +20,6 @@ namespace {
 void SleepOne() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
 }  // namespace
-
-FrameTiming VideoDecodeThread::Timing() const { return {c_.file.rate, c_.file.scale, c_.file.fieldPictures}; }
 
 bool VideoDecodeThread::RingDrained() const {
   if ((c_.presentation.presentRequest.load(std::memory_order_acquire) & kRequestPresent) != 0) return false;
@@ -90,7 +89,7 @@ VideoDecodeThread::Decoded VideoDecodeThread::DecodeInto(int32_t frame, uint8_t*
 template <typename Store>
 void VideoDecodeThread::Publish(int32_t frame, Store store) {
   c_.ring.lastDecoded = frame;
-  const int32_t stamp = FrameStamp(frame, Timing());
+  const int32_t stamp = FrameStamp(frame, c_.file.Timing());
   {
     std::lock_guard lock(c_.ring.lock);
     store(stamp);
@@ -208,7 +207,8 @@ void VideoDecodeThread::HandToWorker(int slot) {
 VideoDecodeThread::Pass VideoDecodeThread::DecodeDue(int32_t ms) {
   FrameRing& ring = c_.ring;
   if (c_.file.decoder == nullptr) return Pass::kEnded;
-  const int32_t frame = NextFrameToDecode(FrameDue(ms, Timing()), ring.lastDecoded, ms, ring.previousTime);
+  const int32_t frame =
+      NextFrameToDecode(FrameDue(ms, c_.file.Timing()), ring.lastDecoded, ms, ring.previousTime);
   if (c_.presentation.suspended.load()) return Pass::kIdle;
   BusyScope busy(c_.presentation);
   if (!busy.Entered()) return Pass::kIdle;

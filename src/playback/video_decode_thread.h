@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "playback/engine_context.h"
-#include "playback/frame_timing.h"
 
 namespace playback {
 
@@ -42,8 +41,6 @@ class VideoDecodeThread {
   void UpdateStatisticsLine(int32_t stamp);
   // Nothing decoded is left to show.
   bool RingDrained() const;
-
-  FrameTiming Timing() const;
 
   EngineContext& c_;
   int32_t decodeMs_ = 0;

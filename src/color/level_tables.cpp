@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "color/fixed_point.h"
+#include "color/level_distribution.h"
 #include "color/yuv_matrix.h"
 
 namespace color {
@@ -23,24 +24,9 @@ Bins Snapshot(const SharedTable<uint64_t, 256>& histogram) {
   return bins;
 }
 
-// Luma distribution: the cumulative detail histogram over 16 … 235, each bin blended with a
-// constant of eight times the mean non-empty bin, so busy ranges are stretched only partly.
+// Luma levels: the DCC distribution under the luma gamma, contrast and brightness.
 void BuildLuma(LumaLevelTable& table, const Bins& bins, const PictureParams& p) {
-  uint64_t sum = 0;
-  int count = 0;
-  for (int i = 16; i <= 235; ++i) {
-    sum += bins[i];
-    count += bins[i] != 0 ? 1 : 0;
-  }
-  const double blend = count != 0 ? static_cast<double>(sum * 4) / count * 2 : 16.0;
-
-  std::array<double, 256> cum{};
-  for (int i = 17; i <= 235; ++i) {
-    cum[i] = cum[i - 1] + static_cast<double>(bins[i]) + blend;
-  }
-  for (int i = 236; i <= 255; ++i) {
-    cum[i] = cum[235];
-  }
+  const std::array<double, 256> cum = LumaDistribution(bins);
   for (int i = 255; i >= 0; --i) {
     const double v = std::pow(cum[i] / cum[255], p.yGamma) * p.contrast + p.brightness - 1;
     int32_t entry = RoundToEntry(v * 32767 * 0.25);
@@ -49,26 +35,10 @@ void BuildLuma(LumaLevelTable& table, const Bins& bins, const PictureParams& p) 
   }
 }
 
-// Chroma distribution over the magnitude |c − 128|, from the pairs of bins either side of 128,
-// each blended with five times the mean non-empty pair. Magnitude 112 (chroma 16 and 240) maps
-// to 1; larger ones go beyond it.
+// Chroma levels and the 8-bit matrix from the DCC distribution of magnitudes: magnitude 112
+// (chroma 16 and 240) maps to 1; larger ones go beyond it.
 void BuildChroma(ChromaLevelTable& level, ChromaMatrix8& matrix, const Bins& bins, const PictureParams& p) {
-  uint64_t sum = 0;
-  int count = 0;
-  for (int k = 1; k <= 112; ++k) {
-    const uint64_t pair = bins[128 - k] + bins[128 + k];
-    sum += pair;
-    count += pair != 0 ? 1 : 0;
-  }
-  const double blend = count != 0 ? static_cast<double>(sum) / count / 0.2 : 16.0;
-
-  // Magnitude 128 is reached by chroma 0 alone, which stands in for its own missing partner
-  // (the same weight a symmetric pair would give), so DCC off keeps the ramp m / 112 there too.
-  std::array<double, 129> cum{};
-  for (int k = 1; k <= 127; ++k) {
-    cum[k] = cum[k - 1] + static_cast<double>(bins[128 + k]) + static_cast<double>(bins[128 - k]) + blend;
-  }
-  cum[128] = cum[127] + 2 * static_cast<double>(bins[0]) + blend;
+  const std::array<double, 129> cum = ChromaDistribution(bins);
   const double normaliser = cum[112];
 
   const ChromaCoefficients k = GetChromaCoefficients(p.matrix);

@@ -47,12 +47,14 @@ double OutputLight(const PictureParams& p, double v) {
 
 uint8_t ChannelByte(const PictureParams& p, int channel, double l) {
   const double exponent = p.displayGamma[channel] / 2.2 * p.monitorGamma[channel];
+  return CalibratedByte(l, exponent, p.monitorContrast[channel], p.monitorLevel[channel]);
+}
+
+uint8_t CalibratedByte(double l, double exponent, double contrast, double level) {
   // Below black is black before the display gamma, so an out-of-gamut colour shows the
   // calibrated black level rather than undoing it.
   const double black = l < 0 ? 0.0 : l;
-  const double o =
-      (std::pow(black, exponent) * p.monitorContrast[channel] + p.monitorLevel[channel] - 1) * 255;
-  return RoundToByte(o);
+  return RoundToByte((std::pow(black, exponent) * contrast + level - 1) * 255);
 }
 
 uint8_t OutputByte(const PictureParams& p, int channel, double v) {

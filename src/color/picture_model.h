@@ -45,6 +45,10 @@ double OutputLight(const PictureParams& p, double v);
 // black.
 uint8_t ChannelByte(const PictureParams& p, int channel, double l);
 
+// The byte of a channel for the value l with the display exponent and the monitor's contrast
+// and black level; an l below 0 counts as 0. Rounded as RoundToByte.
+uint8_t CalibratedByte(double l, double exponent, double contrast, double level);
+
 // OutputLight then ChannelByte: the output byte of channel `channel` for a matrixed value v.
 uint8_t OutputByte(const PictureParams& p, int channel, double v);
 

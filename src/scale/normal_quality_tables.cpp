@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "color/fixed_point.h"
+#include "color/level_distribution.h"
+#include "color/picture_model.h"
 #include "color/transfer.h"
 #include "color/yuv_matrix.h"
 
@@ -37,65 +39,11 @@ double Encode(int32_t type, double linear) {
                                                                            : linear;
 }
 
-// Rounded half up and clamped; a result that is not a number gives 0. A negative encoded value
-// is black before the gamma, so it shows the calibrated black level of the channel.
-uint8_t OutputByte(double encoded, double gamma, double contrast, double level) {
-  const double black = encoded < 0 ? 0.0 : encoded;
-  const double t = (std::pow(black, gamma) * contrast + level - 1) * 255;
-  if (std::isnan(t) || t < 0) {
-    return 0;
-  }
-  if (t > 255) {
-    return 255;
-  }
-  return static_cast<uint8_t>(static_cast<int>(t) + (static_cast<int>(2 * t) & 1));
-}
-
-// Cumulative luma distribution over 16 … 235, flattened by a prior of eight times the mean
-// non-zero count so that a few busy levels cannot take over the curve.
-std::array<double, 256> LumaDistribution(const std::array<uint64_t, 256>& counts) {
-  double total = 0;
-  int used = 0;
-  for (int v = 16; v <= 235; ++v) {
-    total += static_cast<double>(counts[v]);
-    used += counts[v] != 0;
-  }
-  const double prior = used == 0 ? 16.0 : 8.0 * total / used;
-  std::array<double, 256> f{};
-  for (int v = 17; v <= 235; ++v) {
-    f[v] = f[v - 1] + static_cast<double>(counts[v]) + prior;
-  }
-  for (int v = 236; v < 256; ++v) {
-    f[v] = f[235];
-  }
-  return f;
-}
-
-// Cumulative distribution of chroma magnitudes d = |c − 128|, the two sides counted together.
-// Magnitude 128 is reached by chroma 0 alone, which counts twice in place of its missing
-// partner, so flat statistics continue the ramp d / 112 to it.
-std::array<double, 129> ChromaDistribution(const std::array<uint64_t, 256>& counts) {
-  auto pair = [&counts](int d) { return static_cast<double>(counts[128 - d] + counts[128 + d]); };
-  double total = 0;
-  int used = 0;
-  for (int d = 1; d <= 112; ++d) {
-    total += pair(d);
-    used += pair(d) != 0;
-  }
-  const double prior = used == 0 ? 16.0 : total / used / 0.2;
-  std::array<double, 129> g{};
-  for (int d = 1; d <= 127; ++d) {
-    g[d] = g[d - 1] + pair(d) + prior;
-  }
-  g[128] = g[127] + 2 * static_cast<double>(counts[0]) + prior;
-  return g;
-}
-
 }  // namespace
 
 void BuildInputTable(const NormalQualitySettings& settings, const LevelStatistics& statistics,
                      InputTable& table) {
-  const std::array<double, 256> f = LumaDistribution(statistics.luma);
+  const std::array<double, 256> f = color::LumaDistribution(statistics.luma);
   for (int y = 0; y < 256; ++y) {
     const double luma =
         std::pow(f[y] / f[255], settings.yGamma) * settings.contrast + settings.brightness - 1;
@@ -105,7 +53,7 @@ void BuildInputTable(const NormalQualitySettings& settings, const LevelStatistic
     }
   }
 
-  const std::array<double, 129> g = ChromaDistribution(statistics.chroma);
+  const std::array<double, 129> g = color::ChromaDistribution(statistics.chroma);
   // Magnitudes beyond 112 (outside video range) come out above 1.
   const double normaliser = g[112];
   const color::ChromaCoefficients k = color::GetChromaCoefficients(settings.yuvType);
@@ -142,7 +90,7 @@ void BuildOutputTables(const NormalQualitySettings& settings, OutputTables& tabl
     const uint16_t index = static_cast<uint16_t>(v);
     for (int c = 0; c < 3; ++c) {
       channels[c][index] =
-          OutputByte(encoded, gamma[c], settings.monitorContrast[c], settings.monitorLevel[c]);
+          color::CalibratedByte(encoded, gamma[c], settings.monitorContrast[c], settings.monitorLevel[c]);
     }
   }
 }

@@ -1,10 +1,8 @@
 // Decoding speed of each audio path, as multiples of real time ("realtime" counter): ten
 // seconds of stream decoded in one-second reads, the way the renderer pulls them.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -32,8 +30,7 @@ std::shared_ptr<avi::AudioStream> RawStream(const riff::WaveFormat& format, cons
   std::mt19937 random(1);
   for (auto& b : data) b = static_cast<uint8_t>(random());
   for (size_t i = 1; format.formatTag == 0x2081 && i < data.size(); i += 16) data[i] = 0;
-  std::string path = BenchDir().File(name);
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
+  const std::string path = BenchDir().Write(name, data);
   auto table = std::make_unique<avi::PacketTable>(avi::FileView::Open(path));
   for (size_t offset = 0; offset < data.size(); offset += 4096) {
     table->Append(offset, static_cast<uint32_t>(std::min<size_t>(4096, data.size() - offset)));

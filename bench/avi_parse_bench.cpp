@@ -2,7 +2,6 @@
 // packets), written sparse so that it costs only its headers and indexes on disk; and parsing a
 // small file made to cost a reader much: thousands of stream lists over a long idx1.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -10,22 +9,18 @@ extern "C" {
 }
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "avi/avi_file.h"
 #include "avi_writer/synthetic_movie.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 class TwoHourFile {
  public:
   TwoHourFile() {
-    path_ =
-        (std::filesystem::temp_directory_path() / ("vistrel-two-hour-" + std::to_string(getpid()) + ".avi"))
-            .string();
     aviwriter::SyntheticMovie movie;
     movie.seconds = 2 * 60 * 60;
     aviwriter::WriterOptions options;
@@ -33,12 +28,12 @@ class TwoHourFile {
     options.sparse = true;
     ok_ = aviwriter::WriteSyntheticMovie(path_, movie, options);
   }
-  ~TwoHourFile() { std::filesystem::remove(path_); }
   const std::string& Path() const { return path_; }
   bool Ok() const { return ok_; }
 
  private:
-  std::string path_;
+  testsupport::TempDir dir_;
+  std::string path_ = dir_.File("two-hour.avi");
   bool ok_ = false;
 };
 
@@ -111,9 +106,6 @@ BENCHMARK(BM_ParseTwoHourIndex_Libavformat)
 class ManyStreamListsFile {
  public:
   ManyStreamListsFile() {
-    path_ =
-        (std::filesystem::temp_directory_path() / ("vistrel-many-lists-" + std::to_string(getpid()) + ".avi"))
-            .string();
     constexpr uint32_t kLists = 16000;
     constexpr uint32_t kEntries = 160000;
     std::vector<uint8_t> file;
@@ -170,14 +162,14 @@ class ManyStreamListsFile {
     }
     uint32_t riffSize = static_cast<uint32_t>(file.size() - 8);
     std::memcpy(file.data() + 4, &riffSize, 4);
-    std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+    path_ = dir_.Write("many-lists.avi", file);
     bytes_ = file.size();
   }
-  ~ManyStreamListsFile() { std::filesystem::remove(path_); }
   const std::string& Path() const { return path_; }
   size_t Bytes() const { return bytes_; }
 
  private:
+  testsupport::TempDir dir_;
   std::string path_;
   size_t bytes_ = 0;
 };

@@ -18,7 +18,6 @@ namespace {
 namespace acm = platform::acm;
 
 constexpr uint16_t kWaveFormatMpeg = 0x50;
-constexpr uint16_t kWaveFormatMpegLayer3 = 0x55;
 // The stream's start that the byte rate of MPEG audio is taken from when the format has none.
 constexpr uint32_t kMpegProbeBytes = 65536;
 constexpr uint32_t kAc3FrameSamples = 1536;
@@ -51,7 +50,7 @@ bool AudioDecoder::SuggestOutput(std::string* why) {
 
 bool AudioDecoder::OpenAcm(const avi::AudioStream& stream, std::string* why) {
   auto* in = reinterpret_cast<riff::WaveFormat*>(input_.data());
-  if (in->formatTag == kWaveFormatMpegLayer3 && in->cbSize == sizeof(Mp3Extension)) {
+  if (in->formatTag == riff::kWaveFormatMpegLayer3 && in->cbSize == sizeof(Mp3Extension)) {
     Mp3Extension extension;
     std::memcpy(&extension, input_.data() + sizeof(riff::WaveFormat), sizeof extension);
     if (extension.id != 1 || extension.flags != 2) {
@@ -60,7 +59,7 @@ bool AudioDecoder::OpenAcm(const avi::AudioStream& stream, std::string* why) {
     }
   }
   // Muxers write 0 for MPEG audio whose bit rate they were not told: the frames tell it.
-  if ((tag_ == kWaveFormatMpeg || tag_ == kWaveFormatMpegLayer3) && in->avgBytesPerSec == 0) {
+  if ((tag_ == kWaveFormatMpeg || tag_ == riff::kWaveFormatMpegLayer3) && in->avgBytesPerSec == 0) {
     std::vector<uint8_t> start(kMpegProbeBytes);
     start.resize(stream.ReadRaw(0, kMpegProbeBytes, start.data()));
     in->avgBytesPerSec = MpegByteRate(start.data(), start.size());

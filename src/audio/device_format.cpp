@@ -34,8 +34,8 @@ bool IsPlayablePcm(const riff::WaveFormat& format) {
          format.avgBytesPerSec == uint64_t{format.blockAlign} * format.samplesPerSec;
 }
 
-waveout::WaveFormatExtensible DeviceFormat(const riff::WaveFormat& stream) {
-  waveout::WaveFormatExtensible device{};
+riff::WaveFormatExtensible DeviceFormat(const riff::WaveFormat& stream) {
+  riff::WaveFormatExtensible device{};
   device.format = stream;
   device.format.cbSize = 0;
   if (stream.bitsPerSample == kWideSampleBytes * 8) {
@@ -44,11 +44,11 @@ waveout::WaveFormatExtensible DeviceFormat(const riff::WaveFormat& stream) {
     device.format.blockAlign = static_cast<uint16_t>(stream.blockAlign / 4);
   }
   if (device.format.channels > 2 || device.format.bitsPerSample > 16) {
-    device.format.formatTag = waveout::kWaveFormatExtensible;
-    device.format.cbSize = waveout::kExtensibleExtraBytes;
+    device.format.formatTag = riff::kWaveFormatExtensible;
+    device.format.cbSize = riff::kExtensibleExtraBytes;
     device.validBitsPerSample = device.format.bitsPerSample;
     device.channelMask = ChannelMask(device.format.channels);
-    device.subFormat = waveout::kSubtypePcm;
+    device.subFormat = riff::kSubtypePcm;
   }
   return device;
 }

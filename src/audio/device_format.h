@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "platform/waveout/wave_format_extensible.h"
 #include "riff/wave_format.h"
+#include "riff/wave_format_extensible.h"
 
 namespace audio {
 
@@ -18,6 +18,6 @@ bool IsPlayablePcm(const riff::WaveFormat& format);
 
 // The format the device is opened with for a stream of `stream`: wide samples play as their
 // top 16 bits; more than two channels or more than 16 bits take the extensible description.
-platform::waveout::WaveFormatExtensible DeviceFormat(const riff::WaveFormat& stream);
+riff::WaveFormatExtensible DeviceFormat(const riff::WaveFormat& stream);
 
 }  // namespace audio

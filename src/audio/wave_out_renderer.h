@@ -11,7 +11,7 @@
 #include "audio/threaded_renderer.h"
 #include "common/playback_clock.h"
 #include "platform/waveout/device.h"
-#include "platform/waveout/wave_format_extensible.h"
+#include "riff/wave_format_extensible.h"
 
 namespace audio {
 
@@ -45,7 +45,7 @@ class WaveOutRenderer final : public ThreadedRenderer {
   // What one run of the thread plays through.
   struct Output {
     const riff::WaveFormat* source;
-    platform::waveout::WaveFormatExtensible format;
+    riff::WaveFormatExtensible format;
     std::unique_ptr<platform::waveout::Device> device;
     std::vector<uint8_t> fetch;  // one second of wide samples, narrowed into the buffers
     std::array<std::vector<uint8_t>, kBufferCount> buffers;

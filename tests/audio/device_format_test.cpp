@@ -16,18 +16,18 @@ riff::WaveFormat Pcm(uint16_t channels, uint16_t bits) {
 }
 
 TEST(DeviceFormat, TakesTheExtensibleDescriptionBeyondTwoChannelsOr16Bits) {
-  const waveout::WaveFormatExtensible stereo = DeviceFormat(Pcm(2, 16));
+  const riff::WaveFormatExtensible stereo = DeviceFormat(Pcm(2, 16));
   EXPECT_EQ(stereo.format.formatTag, riff::kWaveFormatPcm);
   EXPECT_EQ(stereo.format.cbSize, 0);
 
-  const waveout::WaveFormatExtensible deep = DeviceFormat(Pcm(2, 24));
-  EXPECT_EQ(deep.format.formatTag, waveout::kWaveFormatExtensible);
+  const riff::WaveFormatExtensible deep = DeviceFormat(Pcm(2, 24));
+  EXPECT_EQ(deep.format.formatTag, riff::kWaveFormatExtensible);
   EXPECT_EQ(deep.validBitsPerSample, 24);
   EXPECT_EQ(deep.channelMask, 0x3u);
 
   // Wide samples open the device at 16 bits, with the rate fields scaled to match.
-  const waveout::WaveFormatExtensible wide = DeviceFormat(Pcm(8, 64));
-  EXPECT_EQ(wide.format.formatTag, waveout::kWaveFormatExtensible);
+  const riff::WaveFormatExtensible wide = DeviceFormat(Pcm(8, 64));
+  EXPECT_EQ(wide.format.formatTag, riff::kWaveFormatExtensible);
   EXPECT_EQ(wide.format.bitsPerSample, 16);
   EXPECT_EQ(wide.format.blockAlign, 16);
   EXPECT_EQ(wide.format.avgBytesPerSec, 44100u * 16);

@@ -3,7 +3,7 @@
 #include <memory>
 #include <utility>
 
-#include "platform/waveout/wave_format_extensible.h"
+#include "riff/wave_format_extensible.h"
 
 namespace audiotest {
 
@@ -53,9 +53,8 @@ audio::DeviceFactory FakeWaveOut::Factory() {
                 waveout::DoneCallback done) -> std::unique_ptr<waveout::Device> {
     std::lock_guard<std::mutex> lock(mutex_);
     if (refuse_) return nullptr;
-    const size_t size = format->formatTag == waveout::kWaveFormatExtensible
-                            ? sizeof(waveout::WaveFormatExtensible)
-                            : sizeof *format;
+    const size_t size = format->formatTag == riff::kWaveFormatExtensible ? sizeof(riff::WaveFormatExtensible)
+                                                                         : sizeof *format;
     format_.assign(reinterpret_cast<const uint8_t*>(format), reinterpret_cast<const uint8_t*>(format) + size);
     calls_.push_back("open");
     written_.clear();

@@ -10,8 +10,8 @@
 #include <iterator>
 
 #include "fake_wave_out.h"
-#include "platform/waveout/wave_format_extensible.h"
 #include "renderer_notes.h"
+#include "riff/wave_format_extensible.h"
 #include "stream_fixture.h"
 #include "support/manual_ticks.h"
 #include "support/wait_until.h"
@@ -125,16 +125,16 @@ TEST_F(RendererTest, SixChannelsOpenTheDeviceWithTheExtensibleDescription) {
   ASSERT_FALSE(renderer_.SetStream(Stream(format, Noise(1200))));
   renderer_.Play();
   const std::vector<uint8_t> opened = out_.OpenedFormat();
-  ASSERT_EQ(opened.size(), sizeof(waveout::WaveFormatExtensible));
-  waveout::WaveFormatExtensible device;
+  ASSERT_EQ(opened.size(), sizeof(riff::WaveFormatExtensible));
+  riff::WaveFormatExtensible device;
   std::memcpy(&device, opened.data(), sizeof device);
-  EXPECT_EQ(device.format.formatTag, waveout::kWaveFormatExtensible);
+  EXPECT_EQ(device.format.formatTag, riff::kWaveFormatExtensible);
   EXPECT_EQ(device.format.cbSize, 22);
   EXPECT_EQ(device.format.channels, 6);
   EXPECT_EQ(device.format.avgBytesPerSec, 576000u);
   EXPECT_EQ(device.validBitsPerSample, 16);
   EXPECT_EQ(device.channelMask, 0x3Fu);
-  EXPECT_TRUE(device.subFormat == waveout::kSubtypePcm);
+  EXPECT_TRUE(device.subFormat == riff::kSubtypePcm);
 }
 
 TEST_F(RendererTest, SeekUsesWholeBlocksAndTheNextPlayStartsThere) {

@@ -6,13 +6,12 @@
 #include "audio/ks/ks_aud_filter.h"
 #include "audio/ks/ks_trace.h"
 #include "platform/ks/property_reply.h"
-#include "platform/waveout/wave_format_extensible.h"
+#include "riff/wave_format_extensible.h"
 
 namespace audio::ks {
 namespace {
 
 namespace pks = platform::ks;
-namespace waveout = platform::waveout;
 
 bool HasStandard(const std::vector<uint8_t>& list, const pks::Guid& set) {
   std::vector<pks::Identifier> items;
@@ -87,10 +86,10 @@ bool CKsAudPin::IsFormatSupported(const riff::WaveFormat* format) const {
   TraceScope trace("CKsAudPin::IsFormatSupported()");
   if (format == nullptr) return false;
   pks::Guid subFormat = pks::SubtypeOfTag(format->formatTag);
-  if (format->formatTag == waveout::kWaveFormatExtensible) {
+  if (format->formatTag == riff::kWaveFormatExtensible) {
     // Without its whole tail an extensible format says nothing about its samples.
-    if (format->cbSize < waveout::kExtensibleExtraBytes) return false;
-    waveout::WaveFormatExtensible extensible;
+    if (format->cbSize < riff::kExtensibleExtraBytes) return false;
+    riff::WaveFormatExtensible extensible;
     std::memcpy(&extensible, format, sizeof extensible);
     subFormat = extensible.subFormat;
   }

@@ -10,7 +10,7 @@
 #include "platform/ks/device_tree.h"
 #include "platform/ks/event_group.h"
 #include "platform/ks/stream_packet.h"
-#include "platform/waveout/wave_format_extensible.h"
+#include "riff/wave_format_extensible.h"
 
 namespace audio::ks {
 
@@ -51,7 +51,7 @@ class KSRenderer final : public ThreadedRenderer {
   // What one run of the thread plays through.
   struct Output {
     const riff::WaveFormat* source = nullptr;
-    platform::waveout::WaveFormatExtensible format{};
+    riff::WaveFormatExtensible format{};
     // The bytes a packet carries: whole blocks, so that no frame is split between packets.
     uint32_t packetBytes = 0;
     std::vector<uint8_t> fetch;  // wide samples, narrowed into the packets

@@ -13,11 +13,10 @@ namespace platform::acm {
 
 namespace {
 
-constexpr uint16_t kTagPcm = 0x0001;
 constexpr uint16_t kTagFloat = 0x0003;
 
 AVCodecID SampleCodec(uint16_t tag, uint16_t bits) {
-  if (tag == kTagPcm) {
+  if (tag == riff::kWaveFormatPcm) {
     switch (bits) {
       case 8:
         return AV_CODEC_ID_PCM_U8;
@@ -105,7 +104,7 @@ bool ChooseCodec(const riff::WaveFormat* format, CodecChoice* choice, std::strin
   }
 
   AVCodecID codec;
-  if (parts.tag == kTagPcm || parts.tag == kTagFloat) {
+  if (parts.tag == riff::kWaveFormatPcm || parts.tag == kTagFloat) {
     codec = SampleCodec(parts.tag, format->bitsPerSample);
   } else {
     const AVCodecTag* const tables[] = {avformat_get_riff_audio_tags(), nullptr};

@@ -9,16 +9,11 @@ extern "C" {
 }
 
 #include "platform/acm/codec_choice.h"
+#include "riff/wave_format_extensible.h"
 
 namespace platform::acm {
 
 namespace {
-
-constexpr uint16_t kTagPcm = 0x0001;
-constexpr uint16_t kTagExtensible = 0xFFFE;
-constexpr size_t kExtensibleBytes = 22;
-// The sub-format GUID of an extensible format whose first four bytes are a format tag.
-constexpr uint8_t kTagGuidTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 std::string NameOf(uint16_t tag) {
   const AVCodecTag* const tables[] = {avformat_get_riff_audio_tags(), nullptr};
@@ -34,17 +29,20 @@ std::string NameOf(uint16_t tag) {
 bool SplitFormat(const riff::WaveFormat* format, FormatParts* parts) {
   parts->tag = format->formatTag;
   parts->extra = reinterpret_cast<const uint8_t*>(format) + sizeof(riff::WaveFormat);
-  parts->extraSize = format->formatTag == kTagPcm ? 0 : format->cbSize;
+  parts->extraSize = format->formatTag == riff::kWaveFormatPcm ? 0 : format->cbSize;
   parts->channelMask = 0;
-  if (format->formatTag != kTagExtensible) return true;
-  if (parts->extraSize < kExtensibleBytes) return false;
-  if (std::memcmp(parts->extra + 10, kTagGuidTail, sizeof kTagGuidTail) != 0) return false;
-  uint32_t mask;
-  std::memcpy(&mask, parts->extra + 2, 4);
-  parts->channelMask = mask;
-  std::memcpy(&parts->tag, parts->extra + 6, 2);
-  parts->extra += kExtensibleBytes;
-  parts->extraSize -= kExtensibleBytes;
+  if (format->formatTag != riff::kWaveFormatExtensible) return true;
+  if (parts->extraSize < riff::kExtensibleExtraBytes) return false;
+  riff::WaveFormatExtensible extensible;
+  std::memcpy(&extensible, format, sizeof extensible);
+  // A sub-format of the form of PCM's carries a format tag in its first field.
+  riff::Guid subFormat = extensible.subFormat;
+  subFormat.data1 = riff::kSubtypePcm.data1;
+  if (!(subFormat == riff::kSubtypePcm)) return false;
+  parts->channelMask = extensible.channelMask;
+  parts->tag = static_cast<uint16_t>(extensible.subFormat.data1);
+  parts->extra += riff::kExtensibleExtraBytes;
+  parts->extraSize -= riff::kExtensibleExtraBytes;
   return true;
 }
 

@@ -5,7 +5,7 @@
 
 #include "platform/ks/property_reply.h"
 #include "platform/ks/results.h"
-#include "platform/waveout/wave_format_extensible.h"
+#include "riff/wave_format_extensible.h"
 
 namespace platform::ks {
 namespace {
@@ -110,10 +110,10 @@ std::unique_ptr<Pin> DescribedFilter::CreatePin(const void* connect, uint32_t si
       !(format.specifier == kSpecifierWaveFormat)) {
     return nullptr;
   }
-  waveout::WaveFormatExtensible wave{};
+  riff::WaveFormatExtensible wave{};
   std::memcpy(&wave, bytes + sizeof head + sizeof format, std::min<size_t>(waveBytes, sizeof wave));
   // An extensible description must carry its whole tail.
-  if (wave.format.formatTag == waveout::kWaveFormatExtensible && waveBytes < sizeof wave) return nullptr;
+  if (wave.format.formatTag == riff::kWaveFormatExtensible && waveBytes < sizeof wave) return nullptr;
   waveout::PcmLayout layout;
   if (!waveout::ReadPcmLayout(&wave.format, &layout)) return nullptr;
   return OpenPin(head.pinId, layout, error);

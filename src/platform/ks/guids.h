@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
-#include "platform/waveout/wave_format_extensible.h"
+#include "riff/wave_format_extensible.h"
 
 namespace platform::ks {
 
-using Guid = waveout::Guid;
+using Guid = riff::Guid;
 
 inline constexpr Guid kNullGuid{};
 
@@ -33,7 +33,7 @@ inline constexpr Guid kMediumSetStandard{
 // Data formats: audio, its PCM sub-format, described by a wave format.
 inline constexpr Guid kFormatTypeAudio{
     0x73647561, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-inline constexpr Guid kSubtypePcm = waveout::kSubtypePcm;
+inline constexpr Guid kSubtypePcm = riff::kSubtypePcm;
 inline constexpr Guid kSpecifierWaveFormat{
     0x05589F81, 0xC356, 0x11CE, {0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
 

@@ -1,6 +1,6 @@
 #include "platform/waveout/pcm_layout.h"
 
-#include "platform/waveout/wave_format_extensible.h"
+#include "riff/wave_format_extensible.h"
 
 namespace platform::waveout {
 
@@ -12,10 +12,10 @@ bool ReadPcmLayout(const riff::WaveFormat* format, PcmLayout* layout) {
   read.bits = format->bitsPerSample;
   read.validBits = format->bitsPerSample;
   read.blockAlign = format->blockAlign;
-  if (format->formatTag == kWaveFormatExtensible) {
-    if (format->cbSize < kExtensibleExtraBytes) return false;
-    const auto* extensible = reinterpret_cast<const WaveFormatExtensible*>(format);
-    if (!(extensible->subFormat == kSubtypePcm)) return false;
+  if (format->formatTag == riff::kWaveFormatExtensible) {
+    if (format->cbSize < riff::kExtensibleExtraBytes) return false;
+    const auto* extensible = reinterpret_cast<const riff::WaveFormatExtensible*>(format);
+    if (!(extensible->subFormat == riff::kSubtypePcm)) return false;
     read.validBits = extensible->validBitsPerSample;
     read.channelMask = extensible->channelMask;
     read.extensible = true;

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/waveout/wave_format_extensible.h"
+#include "riff/wave_format_extensible.h"
 
 namespace platform::waveout {
 namespace {
@@ -22,17 +22,17 @@ void PutTag(std::vector<uint8_t>& bytes, const char* tag) { bytes.insert(bytes.e
 
 // RIFF and data sizes are left 0 until the file is closed.
 std::vector<uint8_t> Header(const PcmLayout& layout) {
-  WaveFormatExtensible format{};
-  format.format.formatTag = layout.extensible ? kWaveFormatExtensible : riff::kWaveFormatPcm;
+  riff::WaveFormatExtensible format{};
+  format.format.formatTag = layout.extensible ? riff::kWaveFormatExtensible : riff::kWaveFormatPcm;
   format.format.channels = layout.channels;
   format.format.samplesPerSec = layout.rate;
   format.format.avgBytesPerSec = layout.rate * layout.blockAlign;
   format.format.blockAlign = layout.blockAlign;
   format.format.bitsPerSample = layout.bits;
-  format.format.cbSize = kExtensibleExtraBytes;
+  format.format.cbSize = riff::kExtensibleExtraBytes;
   format.validBitsPerSample = layout.validBits;
   format.channelMask = layout.channelMask;
-  format.subFormat = kSubtypePcm;
+  format.subFormat = riff::kSubtypePcm;
   const uint32_t formatBytes = layout.extensible ? sizeof format : kPcmFormatBytes;
 
   std::vector<uint8_t> header;

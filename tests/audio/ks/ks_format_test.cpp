@@ -5,28 +5,27 @@
 #include "audio/ks/ks_aud_filter.h"
 #include "audio/ks/ks_enum_filters.h"
 #include "platform/ks/results.h"
-#include "platform/waveout/wave_format_extensible.h"
+#include "riff/wave_format_extensible.h"
 #include "support/fake_device_tree.h"
 
 namespace audio::ks {
 namespace {
 
 namespace pks = platform::ks;
-namespace waveout = platform::waveout;
 using testsupport::FakeDeviceTree;
 
 const pks::Guid kAudioRender[] = {pks::kCategoryAudio, pks::kCategoryRender};
 
-waveout::WaveFormatExtensible Format(uint16_t channels, uint32_t rate, uint16_t bits, uint16_t tag = 1) {
-  waveout::WaveFormatExtensible wave{};
+riff::WaveFormatExtensible Format(uint16_t channels, uint32_t rate, uint16_t bits, uint16_t tag = 1) {
+  riff::WaveFormatExtensible wave{};
   const auto block = static_cast<uint16_t>(channels * bits / 8);
   wave.format = {tag, channels, rate, rate * block, block, bits, 0};
   return wave;
 }
 
-waveout::WaveFormatExtensible Extensible(uint16_t channels, uint32_t rate, uint16_t bits) {
-  waveout::WaveFormatExtensible wave = Format(channels, rate, bits, waveout::kWaveFormatExtensible);
-  wave.format.cbSize = waveout::kExtensibleExtraBytes;
+riff::WaveFormatExtensible Extensible(uint16_t channels, uint32_t rate, uint16_t bits) {
+  riff::WaveFormatExtensible wave = Format(channels, rate, bits, riff::kWaveFormatExtensible);
+  wave.format.cbSize = riff::kExtensibleExtraBytes;
   wave.validBitsPerSample = bits;
   wave.channelMask = 0x3F;
   wave.subFormat = pks::kSubtypePcm;
@@ -67,7 +66,7 @@ TEST_F(KsFormatTest, AFormatIsSupportedWithinSomeRangesBoundsWhereNullGuidsTakeA
   const auto& wide = *static_cast<CKsAudPin*>(sinks.at(1));
 
   struct Case {
-    waveout::WaveFormatExtensible format;
+    riff::WaveFormatExtensible format;
     bool narrow;
     bool wide;
   };
@@ -87,7 +86,7 @@ TEST_F(KsFormatTest, AFormatIsSupportedWithinSomeRangesBoundsWhereNullGuidsTakeA
         << c.format.format.bitsPerSample;
     EXPECT_EQ(wide.IsFormatSupported(&c.format.format), c.wide) << c.format.format.formatTag;
   }
-  waveout::WaveFormatExtensible stereo = Extensible(2, 48000, 16);
+  riff::WaveFormatExtensible stereo = Extensible(2, 48000, 16);
   EXPECT_TRUE(narrow.IsFormatSupported(&stereo.format));
   stereo.subFormat = pks::SubtypeOfTag(3);  // an extensible float
   EXPECT_FALSE(narrow.IsFormatSupported(&stereo.format));
@@ -108,7 +107,7 @@ TEST_F(KsFormatTest, SetFormatPutsTheWaveFormatBehindTheDataFormat) {
   EXPECT_EQ(dataFormat().formatSize, 82u);
   EXPECT_TRUE(dataFormat().specifier == pks::kSpecifierWaveFormat);
 
-  waveout::WaveFormatExtensible pcm = Format(2, 44100, 16);
+  riff::WaveFormatExtensible pcm = Format(2, 44100, 16);
   pcm.format.cbSize = 99;  // PCM has no extra bytes whatever cbSize says
   ASSERT_EQ(pin.SetFormat(&pcm.format), kResultOk);
   EXPECT_EQ(pin.ConnectBuffer().size(), 146u);
@@ -116,7 +115,7 @@ TEST_F(KsFormatTest, SetFormatPutsTheWaveFormatBehindTheDataFormat) {
   EXPECT_EQ(pin.Format().size(), 18u);
   EXPECT_EQ(std::memcmp(pin.ConnectBuffer().data() + 128, &pcm, 18), 0);
 
-  const waveout::WaveFormatExtensible six = Extensible(6, 48000, 24);
+  const riff::WaveFormatExtensible six = Extensible(6, 48000, 24);
   ASSERT_EQ(pin.SetFormat(&six.format), kResultOk);
   EXPECT_EQ(pin.ConnectBuffer().size(), 168u);
   EXPECT_EQ(dataFormat().formatSize, 104u);
@@ -126,7 +125,7 @@ TEST_F(KsFormatTest, SetFormatPutsTheWaveFormatBehindTheDataFormat) {
 }
 
 TEST_F(KsFormatTest, CreateRenderPinFallsBackThroughEveryRenderSink) {
-  const waveout::WaveFormatExtensible stereo = Format(2, 48000, 16);
+  const riff::WaveFormatExtensible stereo = Format(2, 48000, 16);
   // Pin 0 takes the format but another program holds it; pin 1 does not list it; pin 2 does.
   CKsAudRenFilter& filter = Filter(
       {testsupport::RenderSink(), Sink({pks::PcmRange(2, 8, 8, 8000, 8000)}), testsupport::RenderSink()},

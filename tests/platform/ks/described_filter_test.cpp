@@ -6,17 +6,17 @@
 
 #include "platform/ks/properties.h"
 #include "platform/ks/results.h"
-#include "platform/waveout/wave_format_extensible.h"
+#include "riff/wave_format_extensible.h"
 #include "support/fake_device_tree.h"
 
 namespace platform::ks {
 namespace {
 
 // A pin creation request for `pinId` in `wave` (with its extensible tail when it has one).
-std::vector<uint8_t> Connect(uint32_t pinId, const waveout::WaveFormatExtensible& wave,
+std::vector<uint8_t> Connect(uint32_t pinId, const riff::WaveFormatExtensible& wave,
                              uint32_t interfaceId = kInterfaceStreaming) {
   const size_t waveBytes =
-      wave.format.formatTag == waveout::kWaveFormatExtensible ? sizeof wave : sizeof wave.format;
+      wave.format.formatTag == riff::kWaveFormatExtensible ? sizeof wave : sizeof wave.format;
   PinConnect head{{kInterfaceSetStandard, interfaceId, 0},
                   {kMediumSetStandard, kMediumAnyInstance, 0},
                   pinId,
@@ -36,8 +36,8 @@ std::vector<uint8_t> Connect(uint32_t pinId, const waveout::WaveFormatExtensible
   return bytes;
 }
 
-waveout::WaveFormatExtensible Stereo16(uint32_t rate = 48000) {
-  waveout::WaveFormatExtensible wave{};
+riff::WaveFormatExtensible Stereo16(uint32_t rate = 48000) {
+  riff::WaveFormatExtensible wave{};
   wave.format = {riff::kWaveFormatPcm, 2, rate, rate * 4, 4, 16, 0};
   return wave;
 }
@@ -139,12 +139,12 @@ TEST_F(DescribedFilterTest, OnlyARenderSinkAskedForInPcmThroughWhatItListsIsCrea
   std::memcpy(connect.data() + sizeof(PinConnect), &format, sizeof format);
   EXPECT_EQ(Create(connect), kErrorNoMatch);
 
-  waveout::WaveFormatExtensible wave = Stereo16();
+  riff::WaveFormatExtensible wave = Stereo16();
   wave.format.avgBytesPerSec = 0;  // fields that disagree
   EXPECT_EQ(Create(Connect(0, wave)), kErrorNoMatch);
   wave = Stereo16();
-  wave.format.formatTag = waveout::kWaveFormatExtensible;
-  wave.format.cbSize = waveout::kExtensibleExtraBytes;
+  wave.format.formatTag = riff::kWaveFormatExtensible;
+  wave.format.cbSize = riff::kExtensibleExtraBytes;
   wave.validBitsPerSample = 16;
   wave.channelMask = 3;
   wave.subFormat = kSubtypePcm;

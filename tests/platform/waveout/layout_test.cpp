@@ -3,7 +3,7 @@
 #include "platform/waveout/channel_order.h"
 #include "platform/waveout/pcm_layout.h"
 #include "platform/waveout/position.h"
-#include "platform/waveout/wave_format_extensible.h"
+#include "riff/wave_format_extensible.h"
 
 namespace platform::waveout {
 namespace {
@@ -13,10 +13,10 @@ riff::WaveFormat Pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
   return {riff::kWaveFormatPcm, channels, rate, rate * block, block, bits, 0};
 }
 
-WaveFormatExtensible Extensible(uint16_t channels, uint16_t bits, uint16_t validBits, uint32_t mask) {
-  WaveFormatExtensible format{Pcm(channels, 48000, bits), validBits, mask, kSubtypePcm};
-  format.format.formatTag = kWaveFormatExtensible;
-  format.format.cbSize = kExtensibleExtraBytes;
+riff::WaveFormatExtensible Extensible(uint16_t channels, uint16_t bits, uint16_t validBits, uint32_t mask) {
+  riff::WaveFormatExtensible format{Pcm(channels, 48000, bits), validBits, mask, riff::kSubtypePcm};
+  format.format.formatTag = riff::kWaveFormatExtensible;
+  format.format.cbSize = riff::kExtensibleExtraBytes;
   return format;
 }
 
@@ -27,7 +27,7 @@ TEST(PcmLayout, TakesLinearPcmAndItsExtensibleDescription) {
   EXPECT_EQ(layout.blockAlign, 4);
   EXPECT_FALSE(layout.extensible);
 
-  const WaveFormatExtensible surround = Extensible(6, 32, 24, 0x3F);
+  const riff::WaveFormatExtensible surround = Extensible(6, 32, 24, 0x3F);
   ASSERT_TRUE(ReadPcmLayout(&surround.format, &layout));
   EXPECT_TRUE(layout.extensible);
   EXPECT_EQ(layout.bits, 32);
@@ -53,7 +53,7 @@ TEST(PcmLayout, RefusesWhatItCannotPlay) {
   format.blockAlign = 2;
   EXPECT_FALSE(ReadPcmLayout(&format, &layout));
 
-  WaveFormatExtensible extensible = Extensible(2, 16, 17, 0x3);
+  riff::WaveFormatExtensible extensible = Extensible(2, 16, 17, 0x3);
   EXPECT_FALSE(ReadPcmLayout(&extensible.format, &layout));
   extensible = Extensible(2, 16, 16, 0x3);
   extensible.subFormat.data1 = 3;  // floating point

@@ -4,7 +4,7 @@
 
 #include "riff/wave_format.h"
 
-namespace platform::waveout {
+namespace riff {
 
 inline constexpr uint16_t kWaveFormatExtensible = 0xFFFE;
 // The bytes an extensible description carries behind cbSize.
@@ -27,12 +27,12 @@ inline constexpr Guid kSubtypePcm{
 // speakers and the sample encoding.
 #pragma pack(push, 2)
 struct WaveFormatExtensible {
-  riff::WaveFormat format;
+  WaveFormat format;
   uint16_t validBitsPerSample;
   uint32_t channelMask;
   Guid subFormat;
 };
 #pragma pack(pop)
-static_assert(sizeof(WaveFormatExtensible) == sizeof(riff::WaveFormat) + kExtensibleExtraBytes);
+static_assert(sizeof(WaveFormatExtensible) == sizeof(WaveFormat) + kExtensibleExtraBytes);
 
-}  // namespace platform::waveout
+}  // namespace riff

@@ -1,9 +1,9 @@
 #include "platform/display/opengl_backend.h"
 
-#include <QGuiApplication>
 #include <QOpenGLFunctions>
 #include <QThread>
 
+#include "platform/display/on_wayland.h"
 #include "platform/display/swap_interval.h"
 #include "platform/display/video_window.h"
 
@@ -59,7 +59,7 @@ GLuint Compile(QOpenGLFunctions& gl, GLenum type, const char* source) {
 }  // namespace
 
 OpenGLBackend::OpenGLBackend(std::shared_ptr<WindowLink> link)
-    : link_(std::move(link)), intervalFromFormat_(QGuiApplication::platformName().startsWith("wayland")) {}
+    : link_(std::move(link)), intervalFromFormat_(OnWayland()) {}
 
 OpenGLBackend::~OpenGLBackend() {
   std::lock_guard surface(link_->SurfaceMutex());

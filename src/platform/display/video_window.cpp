@@ -1,7 +1,6 @@
 #include "platform/display/video_window.h"
 
 #include <QExposeEvent>
-#include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -11,6 +10,8 @@
 #include <QScreen>
 #include <QSurfaceFormat>
 #include <cstring>
+
+#include "platform/display/on_wayland.h"
 
 namespace platform::display {
 
@@ -106,7 +107,7 @@ void VideoWindow::WatchParent() {
   // its top level is exposed, never at the top level's first configure; so there the video area
   // watches the parent its native surface was made under and, once for each surface, sets its
   // geometry again when the parent is shown.
-  if (QGuiApplication::platformName() != QLatin1String("wayland")) return;
+  if (!OnWayland()) return;
   if (watchedParent_ != nullptr) watchedParent_->removeEventFilter(this);
   watchedParent_ = parent();
   geometryRenewed_ = false;

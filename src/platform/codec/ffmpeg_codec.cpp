@@ -127,10 +127,7 @@ bool FfmpegCodec::NeedsInspection(Format input) {
 
 void FfmpegCodec::Inspect(Format input, const uint8_t* data, uint32_t size) {
   if (data == nullptr || size == 0 || !NeedsInspection(input)) return;
-  av_packet_unref(packet_.get());
-  if (av_new_packet(packet_.get(), static_cast<int>(std::min<uint32_t>(size, INT32_MAX - 64))) < 0) return;
-  std::memcpy(packet_->data, data, static_cast<size_t>(packet_->size));
-  packet_->flags |= AV_PKT_FLAG_KEY;
+  if (!LoadPacket({data, size}, true)) return;
   avcodec_send_packet(context_.get(), packet_.get());
   avcodec_send_packet(context_.get(), nullptr);
   FramePtr frame = TakeFrame();
@@ -245,13 +242,18 @@ int32_t FfmpegCodec::Send(const AVPacket* packet) {
   return status != kOk ? status : collected;
 }
 
-int32_t FfmpegCodec::Feed(std::span<const uint8_t> bytes, bool key, int64_t frame) {
+bool FfmpegCodec::LoadPacket(std::span<const uint8_t> bytes, bool key) {
   av_packet_unref(packet_.get());
   if (av_new_packet(packet_.get(), static_cast<int>(std::min<size_t>(bytes.size(), INT32_MAX - 64))) < 0) {
-    return Fail("no memory for the packet", AVERROR(ENOMEM));
+    return false;
   }
   std::memcpy(packet_->data, bytes.data(), static_cast<size_t>(packet_->size));
   if (key) packet_->flags |= AV_PKT_FLAG_KEY;
+  return true;
+}
+
+int32_t FfmpegCodec::Feed(std::span<const uint8_t> bytes, bool key, int64_t frame) {
+  if (!LoadPacket(bytes, key)) return Fail("no memory for the packet", AVERROR(ENOMEM));
   packet_->pts = frame;
   packet_->dts = frame;
   lastFed_ = frame;

@@ -63,6 +63,8 @@ class FfmpegCodec final : public Codec {
   bool OpenContext(Format input);
   // The pixel format the pictures come in, as far as it is known.
   AVPixelFormat PictureFormat() const;
+  // Copies `bytes` into the reused packet, with the decoder's padding; false without memory.
+  bool LoadPacket(std::span<const uint8_t> bytes, bool key);
   // Sends one packet standing at `frame` and collects what comes out.
   int32_t Feed(std::span<const uint8_t> bytes, bool key, int64_t frame);
   int32_t Send(const AVPacket* packet);

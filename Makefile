@@ -25,10 +25,12 @@ run: deps
 	$(BUILD)/vistrel $$( [ -f $(BUILD)/demo.avi ] && echo $(BUILD)/demo.avi )
 
 # The programs, menu entries, icons, AppStream description and manual pages under PREFIX,
-# below DESTDIR when it is given (staged installs).
+# below DESTDIR when it is given (staged installs). Only the copy runs through sudo, and only
+# where PREFIX is not the user's to write, so the build tree stays the user's.
 install: deps
 	@$(MAKE) --no-print-directory build
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	DESTDIR="$(DESTDIR)" $$( [ -n "$(DESTDIR)" ] || [ -w "$(PREFIX)" ] || [ "$$(id -u)" -eq 0 ] || echo sudo ) \
+	  cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 # A Debian package of both programs: build/vistrel_<version>_<arch>.deb, for `apt install ./...`.
 package: deps

@@ -24,7 +24,8 @@ done
 
 # Without any display, so that a program that took an argument for a file name fails to start
 # instead of opening a window.
-headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE)
+# A program that did open one is ended after 10 s rather than hanging the test.
+headless=(timeout 10 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE)
 for program in vistrel tonegrid; do
   bin=$root/usr/bin/$program
   out=$("${headless[@]}" "$bin" --version) || fail "$program --version failed"

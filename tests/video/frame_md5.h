@@ -55,11 +55,8 @@ inline FrameMd5List FrameMd5(const std::string& path, const std::string& options
 
 // The MD5 of a YV12 picture (Y, V, U) laid out as yuv420p (Y, U, V), as framemd5 hashes it.
 inline std::string Yv12Md5(const uint8_t* picture, int width, int height) {
-  const size_t area = static_cast<size_t>(width) * height;
-  const size_t chroma = area / 4;
-  std::vector<uint8_t> planar(picture, picture + area);
-  planar.insert(planar.end(), picture + area + chroma, picture + area + 2 * chroma);
-  planar.insert(planar.end(), picture + area, picture + area + chroma);
+  // Swapping the chroma planes is its own inverse.
+  const std::vector<uint8_t> planar = Yv12From420p(picture, width, height);
   uint8_t digest[16];
   av_md5_sum(digest, planar.data(), planar.size());
   static constexpr char kHex[] = "0123456789abcdef";
